@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the Debian packages both builds, the tests and the demo need (as root, or with
+# sudo). Does nothing when they are all there already.
+set -e
+PKGS="g++ cmake ninja-build ccache googletest libgtest-dev pkg-config libpng-dev libfreetype-dev
+  g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xvfb xauth imagemagick ffmpeg
+  t1utils fonts-urw-base35 t1-cyrillic culmus"
+missing=""
+for p in $PKGS; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+echo "installing:$missing" >&2
+$SUDO dpkg --add-architecture i386
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
