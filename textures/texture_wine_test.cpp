@@ -1,0 +1,287 @@
+// The texture DLLs under Wine: loaded by name, entered through their exact export names
+// with the documented argument layout, dialogs driven by a UI script.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/host_allocator.h"
+#include "tests/win32/testkit.h"
+#include "textures/texture_grid.h"
+
+namespace {
+
+using StartupFn = int32_t(__stdcall*)(uint32_t, uint32_t, const char*);
+using MorphFn = int32_t(__stdcall*)(const char*, float);
+using ProcedureFn = int32_t(__stdcall*)(uint32_t, uint32_t, float*, float, float, float, uint32_t, uint32_t,
+                                        uint32_t, uint32_t, const uint8_t*, float*, uint32_t, uint32_t,
+                                        const TextureServices*);
+using CloseFn = void(__cdecl*)();
+using SetFn = char*(__stdcall*)(char*, HWND, const HostAllocator*);
+
+struct Texture {
+  HMODULE module = nullptr;
+  StartupFn startup = nullptr;
+  MorphFn morph = nullptr;
+  ProcedureFn procedure = nullptr;
+  CloseFn close = nullptr;
+  SetFn set = nullptr;
+};
+
+Texture load(const char* dll) {
+  Texture t;
+  t.module = LoadLibraryA(dll);
+  if (!t.module) return t;
+  t.startup = (StartupFn)(void*)GetProcAddress(t.module, "_ExternalTextureStartup");
+  t.morph = (MorphFn)(void*)GetProcAddress(t.module, "_ExternalTextureMorph");
+  t.procedure = (ProcedureFn)(void*)GetProcAddress(t.module, "_ExternalTextureProcedure");
+  t.close = (CloseFn)(void*)GetProcAddress(t.module, "_ExternalTextureClose");
+  t.set = (SetFn)(void*)GetProcAddress(t.module, "_SetExternalParameters");
+  return t;
+}
+
+// A counting host allocator; blocks come from malloc.
+struct Allocator {
+  static inline int allocations = 0, releases = 0;
+  static inline bool fail = false;
+  static inline void* released = nullptr;
+  static void* __cdecl allocate(uint32_t size) {
+    ++allocations;
+    return fail ? nullptr : std::malloc(size);
+  }
+  static void __cdecl release(void* block) {
+    ++releases;
+    released = block;
+  }
+};
+const HostAllocator kAllocator = {Allocator::allocate, Allocator::release};
+
+uint32_t word(const void* p) { return uint32_t(uintptr_t(p)); }
+uint32_t word(float f) {
+  uint32_t w;
+  std::memcpy(&w, &f, sizeof w);
+  return w;
+}
+
+// Checks, from inside the script, that a dialog sits in the middle of the screen and that
+// its controls stand where the dialog units put them.
+struct Layout {
+  int id;
+  RECT dialog_units;  // left, top, width, height
+};
+std::string check_dialog(HWND dlg, const std::vector<Layout>& controls) {
+  RECT w;
+  GetWindowRect(dlg, &w);
+  int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  std::string problems;
+  if (w.left != (sw - (w.right - w.left)) / 2 || w.top != (sh - (w.bottom - w.top)) / 2)
+    problems += "not centred;";
+  LOGFONTA font = {};
+  GetObjectA((HFONT)SendMessageA(dlg, WM_GETFONT, 0, 0), sizeof font, &font);
+  if (std::strcmp(font.lfFaceName, "MS Sans Serif") != 0) problems += std::string("font ") + font.lfFaceName + ";";
+  for (const Layout& c : controls) {
+    RECT want = c.dialog_units;  // each of x, y, width, height is converted on its own
+    MapDialogRect(dlg, &want);
+    want.right += want.left;
+    want.bottom += want.top;
+    RECT got;
+    HWND item = GetDlgItem(dlg, c.id);
+    if (!item) {
+      problems += "missing " + std::to_string(c.id) + ";";
+      continue;
+    }
+    GetWindowRect(item, &got);
+    MapWindowPoints(nullptr, dlg, (POINT*)&got, 2);
+    if (std::memcmp(&got, &want, sizeof got) != 0) problems += "control " + std::to_string(c.id) + " misplaced;";
+  }
+  return problems;
+}
+
+std::string item_text(HWND dlg, int id) {
+  char text[64] = {};
+  GetDlgItemTextA(dlg, id, text, sizeof text);
+  return text;
+}
+
+class TextureDll : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    t = load(GetParam());
+    ASSERT_NE(t.module, nullptr) << GetParam();
+    Allocator::allocations = Allocator::releases = 0;
+    Allocator::fail = false;
+    Allocator::released = nullptr;
+  }
+  bool dots() const { return std::strcmp(GetParam(), "SPECKLE.dll") == 0; }
+  Texture t;
+};
+
+TEST_P(TextureDll, ExportsPopTheirArgumentsAsDocumented) {
+  ASSERT_TRUE(t.startup && t.morph && t.procedure && t.close && t.set);
+  uint32_t ret = 0;
+  const uint32_t startup[] = {7, 9, word("# 0.30 1.50  1.00 1.00 1.00")};
+  EXPECT_EQ(call_probe((const void*)t.startup, startup, 3, &ret), 12u);
+  EXPECT_EQ(ret, 1u);
+  const uint32_t morph[] = {word("# 0.30 1.50  1.00 1.00 1.00"), word(0.5f)};
+  EXPECT_EQ(call_probe((const void*)t.morph, morph, 2, &ret), 8u);
+  EXPECT_EQ(ret, 1u);
+  float normal[3] = {0, 0, 1}, colour[3] = {-1, -1, -1};
+  const uint8_t shader[3] = {1, 2, 3};
+  const uint32_t proc[] = {0, 0, word(normal), word(0.5f), word(0.5f), word(0.5f), 0, 0, 0, 0,
+                           word(shader), word(colour), 0, 0, 0};
+  EXPECT_EQ(call_probe((const void*)t.procedure, proc, 15, &ret), 60u);
+  EXPECT_EQ(ret, 1u);
+  EXPECT_EQ(colour[1], 2.0f);  // arguments 4-6, 11 and 12 arrived where they belong
+  EXPECT_EQ(call_probe((const void*)t.close, nullptr, 0, &ret), 0u);
+
+  char old[] = "# 0.30 1.50  1.00 1.00 1.00";
+  const uint32_t set[] = {word(old), 0, word(&kAllocator)};
+  std::vector<UiStep> steps;
+  if (dots()) steps.push_back({"#32770", "Dots!", press(IDOK)});
+  steps.push_back({"#32770", "", press(IDCANCEL)});
+  UiScript script(steps);
+  EXPECT_EQ(call_probe((const void*)t.set, set, 3, &ret), 12u);
+  EXPECT_EQ(ret, word(old));
+  EXPECT_EQ(script.steps_done(), steps.size());
+}
+
+TEST_P(TextureDll, GridFiguresMatchTheNativeCore) {
+  static Texture s;
+  s = t;
+  GridTexture g = {dots() ? "dots" : "dimple", [](const char* p) { s.startup(0, 0, p); },
+                   [](const char* o, float f) { s.morph(o, f); },
+                   [](float* n, float x, float y, float z, const uint8_t* sc, float* c, const TextureServices* sv) {
+                     s.procedure(0, 0, n, x, y, z, 0, 0, 0, 0, sc, c, 0, 0, sv);
+                   }};
+  std::string expected;
+  ASSERT_TRUE(read_text_file(grid_figures_path(ZEL_TEXTURES_TESTDATA), &expected));
+  std::string figures = grid_figures(g);
+  size_t start = expected.find(std::string(g.name) + " 0 ");
+  ASSERT_NE(start, std::string::npos);
+  EXPECT_EQ(figures, expected.substr(start, figures.size()));
+}
+
+TEST_P(TextureDll, StartupWithoutHashWarnsSystemModal) {
+  LONG exstyle = 0;
+  std::string text;
+  UiScript script({{"#32770", "Parameter list missing", expect_text_then("", [&](HWND box) {
+                      exstyle = GetWindowLongA(box, GWL_EXSTYLE);
+                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                    }, &text)}});
+  EXPECT_EQ(t.startup(0, 0, "0.50 1.00"), 1);
+  EXPECT_EQ(script.steps_done(), 1u);
+  EXPECT_EQ(text, "External texture: Startup");
+  EXPECT_TRUE(exstyle & WS_EX_TOPMOST);
+}
+
+TEST_P(TextureDll, NoOldStringAndOkGivesTheDefaultString) {
+  std::string problems, first;
+  std::vector<Layout> layout =
+      dots() ? std::vector<Layout>{{101, {66, 8, 38, 13}}, {104, {66, 68, 38, 13}}, {105, {8, 92, 46, 15}},
+                                   {106, {65, 92, 46, 14}}}
+             : std::vector<Layout>{{107, {174, 7, 39, 12}}, {102, {175, 44, 38, 12}}, {104, {175, 84, 38, 12}},
+                                   {105, {7, 79, 46, 15}}, {101, {60, 79, 46, 14}}};
+  int first_field = dots() ? 101 : 107;
+  UiScript script({{"#32770", dots() ? "Simple Dots External Shader" : "Dimple shader", [&](HWND dlg) {
+                      problems = check_dialog(dlg, layout);
+                      first = item_text(dlg, first_field);
+                      press(105)(dlg);
+                    }}});
+  char* s = t.set(nullptr, nullptr, &kAllocator);
+  EXPECT_EQ(script.steps_done(), 1u);
+  EXPECT_TRUE(script.unexpected().empty());
+  EXPECT_EQ(problems, "");
+  EXPECT_EQ(first, dots() ? "0.40" : "0.30");
+  ASSERT_NE(s, nullptr);
+  EXPECT_STREQ(s, dots() ? "# 0.40 1.00 1.00 1.00" : "# 0.30 1.50  1.00 1.00 1.00");
+  EXPECT_EQ(Allocator::allocations, 1);
+  EXPECT_EQ(Allocator::releases, 0);
+  std::free(s);
+}
+
+TEST_P(TextureDll, CancelOrCloseBoxKeepsTheOldStringUntouched) {
+  char old[] = "# 0.20 1.00 1.00 1.00";
+  for (int how = 0; how < 2; ++how) {
+    std::vector<UiStep> steps;
+    if (dots()) steps.push_back({"#32770", "Dots!", press(IDOK)});
+    auto close_box = [](HWND dlg) { PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); };
+    steps.push_back({"#32770", "", how == 0 ? press(dots() ? 106 : 101) : std::function<void(HWND)>(close_box)});
+    UiScript script(steps);
+    EXPECT_EQ(t.set(old, nullptr, &kAllocator), old);
+    EXPECT_EQ(script.steps_done(), steps.size());
+  }
+  EXPECT_EQ(Allocator::allocations + Allocator::releases, 0);
+}
+
+TEST_P(TextureDll, TypedFieldsMakeTheNewStringAndZeroCancels) {
+  char* old = static_cast<char*>(std::malloc(64));
+  std::strcpy(old, "# 0.35 2.00 3.00 4.00");
+  std::string shown;
+  int radius = dots() ? 101 : 107;
+  auto typed = set_text_then(radius, "0.25", set_text_then(103, "12345678901", press(105)));
+  std::vector<UiStep> steps;
+  if (dots()) steps.push_back({"#32770", "Dots!", expect_text_then("", press(IDOK), &shown)});
+  steps.push_back({"#32770", "", typed});
+  UiScript script(steps);
+  char* s = t.set(old, nullptr, &kAllocator);
+  EXPECT_EQ(script.steps_done(), steps.size());
+  EXPECT_EQ(Allocator::released, old);
+  ASSERT_NE(s, nullptr);
+  // The dimple reads the dots' string as radius 0.35, depth 2, X 3, Y 4, Z unchanged.
+  EXPECT_STREQ(s, dots() ? "# 0.25 2.00 123456792.00 4.00" : "# 0.25 2.00  3.00 123456792.00 1.00");
+  if (dots()) {
+    EXPECT_EQ(shown, "# 0.35 2.00 3.00 4.00");
+  }
+  std::free(old);
+
+  steps.clear();
+  if (dots()) steps.push_back({"#32770", "Dots!", press(IDOK)});
+  steps.push_back({"#32770", "", set_text_then(104, "0", press(IDOK))});
+  UiScript zero(steps);
+  EXPECT_EQ(t.set(s, nullptr, &kAllocator), s);
+  EXPECT_EQ(Allocator::allocations, 1);
+  std::free(s);
+}
+
+TEST_P(TextureDll, FailingAllocateReleasesTheOldStringAndReturnsNull) {
+  Allocator::fail = true;
+  char old[] = "# 0.20 1.00 1.00 1.00";
+  std::string text;
+  bool icon = false, topmost = true;
+  std::vector<UiStep> steps;
+  if (dots()) steps.push_back({"#32770", "Dots!", press(IDOK)});
+  steps.push_back({"#32770", "", press(105)});
+  steps.push_back({"#32770", "Error", expect_text_then("", [&](HWND box) {
+                     icon = SendDlgItemMessageA(box, 1088, STM_GETICON, 0, 0) != 0;
+                     topmost = GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST;
+                     PostMessageA(box, WM_COMMAND, IDOK, 0);
+                   }, &text)});
+  UiScript script(steps);
+  EXPECT_EQ(t.set(old, nullptr, &kAllocator), nullptr);
+  EXPECT_EQ(script.steps_done(), steps.size());
+  EXPECT_EQ(text, "External shader: Out of memory");
+  EXPECT_TRUE(icon);
+  EXPECT_FALSE(topmost);  // task-modal, unlike the system-modal Startup warning
+  EXPECT_EQ(Allocator::released, old);
+  EXPECT_EQ(Allocator::releases, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Textures, TextureDll, ::testing::Values("PITSHADE.dll", "SPECKLE.dll"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).substr(0, std::strlen(info.param) - 4);
+                         });
+
+TEST(TextureMorph, BlendsThroughTheExportAsTheCoreDoes) {
+  Texture t = load("PITSHADE.dll");
+  ASSERT_TRUE(t.startup && t.morph && t.set);
+  t.startup(0, 0, "# 0.30 1.50  1.00 1.00 1.00");
+  t.morph("# 0.50 2.50  2.00 1.00 1.00", 0.25f);
+  UiScript script({{"#32770", "Dimple shader", press(IDOK)}});
+  char* s = t.set(nullptr, nullptr, &kAllocator);
+  ASSERT_NE(s, nullptr);
+  EXPECT_STREQ(s, "# 0.45 2.25  1.75 1.00 1.00");
+  std::free(s);
+}
+
+}  // namespace
