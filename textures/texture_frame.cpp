@@ -39,6 +39,11 @@ double decimal_prefix(const char* text) {
   return std::strtod(number, nullptr);
 }
 
+// The library's current values, as the starting point of a scan (missing values keep them).
+void current_values(const TextureLibrary& lib, float* v) {
+  for (int i = 0; i < kMaxTextureValues; ++i) v[i] = i < lib.value_count ? *lib.values[i] : 0.0f;
+}
+
 }  // namespace
 
 float texture_cell_offset(float u) {
@@ -62,7 +67,7 @@ int texture_startup(const TextureLibrary& lib, const char* params, const UiTable
     return 1;
   }
   float v[kMaxTextureValues];
-  for (int i = 0; i < kMaxTextureValues; ++i) v[i] = i < lib.value_count ? *lib.values[i] : 0.0f;
+  current_values(lib, v);
   texture_scan(params, lib.startup_format, v);
   for (int i = 0; i < lib.startup_count; ++i) *lib.values[i] = v[i];
   return 1;
@@ -70,7 +75,7 @@ int texture_startup(const TextureLibrary& lib, const char* params, const UiTable
 
 int texture_morph(const TextureLibrary& lib, const char* other, float t) {
   float o[kMaxTextureValues];
-  for (int i = 0; i < kMaxTextureValues; ++i) o[i] = i < lib.value_count ? *lib.values[i] : 0.0f;
+  current_values(lib, o);
   texture_scan(other, lib.startup_format, o);
   for (int i = 0; i < lib.startup_count; ++i) {
     float diff = *lib.values[i] - o[i];
@@ -84,7 +89,7 @@ char* texture_set_parameters(const TextureLibrary& lib, char* old, const HostAll
                              const UiTable& ui, TextureDialogRunner dialog, void* dialog_context) {
   if (old) {
     float v[kMaxTextureValues];
-    for (int i = 0; i < kMaxTextureValues; ++i) v[i] = i < lib.value_count ? *lib.values[i] : 0.0f;
+    current_values(lib, v);
     texture_scan(old, lib.read_format, v);
     for (int i = 0; i < lib.value_count; ++i) *lib.values[i] = v[i];
     if (lib.show_old_string) ui_message(ui, old, "Dots!", mb::TaskModal | mb::IconHand);
