@@ -407,10 +407,12 @@ TEST(EffectFigures, TheDllsReproduceTheNativeTableBitForBit) {
   int compared = 0;
   EXPECT_EQ(table_mismatches(shake, spring, &compared), 0);
   EXPECT_EQ(compared, int(sizeof kTable / sizeof kTable[0]) * 3 * kFigureVertexCount);
-  // A host that runs the FPU at double precision gets the same figures, and its own setting
-  // back.
-  _controlfp(_PC_53, _MCW_PC);
-  EXPECT_EQ(table_mismatches(shake, spring, &compared), 0);
-  EXPECT_EQ(_controlfp(0, 0) & _MCW_PC, unsigned(_PC_53));
+  // A host that runs the FPU at lower precision (double, or single as 3D drivers like to
+  // set it) gets the same figures, and its own setting back.
+  for (unsigned precision : {unsigned(_PC_53), unsigned(_PC_24)}) {
+    _controlfp(precision, _MCW_PC);
+    EXPECT_EQ(table_mismatches(shake, spring, &compared), 0) << std::hex << precision;
+    EXPECT_EQ(_controlfp(0, 0) & _MCW_PC, precision);
+  }
   _controlfp(_PC_64, _MCW_PC);
 }
