@@ -10,8 +10,8 @@ inline float to_float(long double v) {
   return f;
 }
 
-// Sine in extended precision from +, -, *, / alone, so that both builds compute the same
-// bits whatever their maths libraries do. Non-finite arguments give NaN.
+// Sine in extended precision from +, -, *, / and an exact fmod, so that both builds compute
+// the same bits whatever their maths libraries do. Non-finite arguments give NaN.
 long double effect_sine(long double x);
 
 // The difference of two box bounds, exact (no 32-bit overflow).
