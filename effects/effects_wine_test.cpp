@@ -5,6 +5,7 @@
 #include <float.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -320,6 +321,55 @@ TEST(EffectDialogs, LaidOutAsTheirResourcesAndCentred) {
                      }}},
                    &done);
     EXPECT_EQ(done, 1u);
+    std::free(old);
+    FreeLibrary(lib.module);
+  }
+}
+
+namespace {
+
+// Dark pixels (text) inside a control's rectangle of the dialog's painted client area.
+int dark_pixels(const Pixels& p, HWND dlg, int id_or_order) {
+  HWND control = GetWindow(dlg, GW_CHILD);
+  for (int i = 0; control && i < id_or_order; ++i) control = GetWindow(control, GW_HWNDNEXT);
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, dlg, (POINT*)&r, 2);
+  int dark = 0;
+  for (int y = std::max(0L, r.top); y < std::min(LONG(p.height), r.bottom); ++y)
+    for (int x = std::max(0L, r.left); x < std::min(LONG(p.width), r.right); ++x)
+      dark += (p.at(x, y) & 0xFF) < 0x60 && ((p.at(x, y) >> 8) & 0xFF) < 0x60;
+  return dark;
+}
+
+}  // namespace
+
+// Each dialog paints its description and its button captions. With ZEL_SHOT_DIR set, the
+// painted client areas are also kept as BMP files there.
+TEST(EffectDialogs, PaintTheirTextsAndButtons) {
+  const char* shots = std::getenv("ZEL_SHOT_DIR");
+  for (const Effect& e : kEffects) {
+    Library lib = load(e.dll);
+    Pixels painted;
+    int text = 0, ok = 0, cancel = 0;
+    size_t done = 0;
+    char* old = host_string("8 42");
+    set_parameters(lib, old,
+                   {{"#32770", e.title, [&](HWND dlg) {
+                       UpdateWindow(dlg);
+                       painted = read_client_pixels(dlg);
+                       const int buttons = std::strcmp(e.dll, "spring.dll") == 0 ? 3 : 1;
+                       text = dark_pixels(painted, dlg, 0);
+                       ok = dark_pixels(painted, dlg, buttons);
+                       cancel = dark_pixels(painted, dlg, buttons + 1);
+                       press(101)(dlg);
+                     }}},
+                   &done);
+    EXPECT_EQ(done, 1u);
+    EXPECT_GT(text, 100) << e.dll;
+    EXPECT_GT(ok, 10) << e.dll;
+    EXPECT_GT(cancel, 10) << e.dll;
+    if (shots) write_bmp(painted, (std::string(shots) + "/" + e.title + ".bmp").c_str());
     std::free(old);
     FreeLibrary(lib.module);
   }

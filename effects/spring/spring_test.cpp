@@ -75,6 +75,13 @@ TEST(Spring, VerticesMoveTowardsAndAwayFromTheBottomOnly) {
     EXPECT_EQ(v[1].x, 2.0f);
     EXPECT_EQ(v[1].z, 3.0f);
   }
+  // A phase that is no number would turn every y into NaN; the model stays as it is.
+  for (float phase : {NAN, INFINITY}) {
+    EffectVertex v[3];
+    sample(v);
+    spring_vertices(spring_box(phase), 75, v);
+    EXPECT_EQ(v[2].y, 50.0f) << phase;
+  }
 }
 
 TEST(Spring, FrameReadsTheCompressionFromItsOwnString) {
