@@ -259,13 +259,29 @@ TEST(FlicFiles, SpeedIsIn70thsForFliAndMillisecondsForFlc) {
 }
 
 TEST(FlicFiles, TooFewFramesOrTooLargeWriteNothing) {
-  for (auto [w, h, frames] : {std::tuple{320, 200, 2L}, {641, 480, 3L}, {640, 481, 3L}, {0, 10, 3L}}) {
-    Made m;
-    make(&m, {Scene::Still, w, h, frames});
-    EXPECT_EQ(m.result, frames);
-    EXPECT_TRUE(m.ui.boxes.empty());
-    EXPECT_TRUE(m.ui.progress.empty());
-    EXPECT_FALSE(fs::exists(m.output));
+  TempDir dir;
+  std::vector<uint32_t> counts(32768, 1);
+  std::vector<uint16_t> list(32768);
+  std::string path = dir / "out.flc", prefix = dir / "f";
+  for (auto [w, h, frames] : {std::tuple{320, 200, 2L}, {641, 480, 3L}, {640, 481, 3L}, {0, 10, 3L}, {10, -1, 3L}}) {
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.push_back('\0');
+    BuildFliArgs args;
+    args.first = 10;
+    args.end = 10 + frames;
+    args.outputPath = buffer.data();
+    args.framePrefix = prefix.c_str();
+    args.width = w;
+    args.height = h;
+    args.colourCount = 32768;
+    args.colourCounts = counts.data();
+    args.colourList = list.data();
+    UiRecorder ui;
+    EXPECT_EQ(BuildFli(args, ui.table(), nullptr), frames);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(ui.progress.empty());
+    EXPECT_EQ(counts[5], 1u);  // the histogram is untouched
+    EXPECT_FALSE(fs::exists(path));
   }
 }
 
