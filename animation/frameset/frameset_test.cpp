@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
 #include <string>
 
@@ -202,28 +200,6 @@ TEST(Palette, NearColoursAreThinnedFromPositions128To255Only) {
   for (int i = 0; i < 258; ++i)
     if (i != 130 && i != 140) expected.push_back(order[i]);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(list[i], expected[i]) << i;
-}
-
-TEST(Palette, ManyColoursEndWithTheMostFrequent128Untouched) {
-  std::vector<uint32_t> counts(32768, 0);
-  for (int i = 0; i < 32768; ++i) counts[i] = 1 + uint32_t(i * 7919) % 50000;
-  std::vector<uint32_t> sorted = counts;
-  std::vector<uint16_t> list(32768), reference(32768);
-  PaletteSelection(sorted.data(), reference.data(), 32768);  // full selection
-  std::vector<uint32_t> again = counts;
-  PaletteSelection(again.data(), list.data(), 32768);
-  EXPECT_EQ(list, reference);  // deterministic
-  // Survivors at positions 128..255 keep decreasing counts and none repeats a colour.
-  for (int i = 1; i < 256; ++i) EXPECT_GE(again[i - 1], again[i]);
-  std::vector<bool> seen(32768, false);
-  for (int i = 0; i < 256; ++i) {
-    EXPECT_FALSE(seen[list[i]]);
-    seen[list[i]] = true;
-  }
-  // The 128 most frequent are the 128 largest counts.
-  std::vector<uint32_t> top = counts;
-  std::sort(top.begin(), top.end(), std::greater<uint32_t>());
-  for (int i = 0; i < 128; ++i) EXPECT_EQ(again[i], top[i]);
 }
 
 TEST(Palette, NearestIndexPrefersAnExactMatchThenTheLowestIndex) {
