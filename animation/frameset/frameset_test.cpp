@@ -155,6 +155,38 @@ TEST(FrameFile, MalformedFilesFailWithoutTouchingMemoryOutsideTheBuffers) {
   EXPECT_EQ(ReadFrame(&missing.run, 0, frame.data(), 4), ReadOpenFailed);
 }
 
+TEST(FrameFile, MutatedFilesNeverWritePastTheirRows) {
+  // Random damage to a run-length file: whatever ReadFrame answers, it writes only the
+  // width x height bytes of the frame (the sanitizer builds watch the rest).
+  TempDir dir;
+  const int w = 24, h = 6;
+  std::vector<uint16_t> px = SceneFrame(Scene::MovingShapes, w, h, 1);
+  ASSERT_TRUE(WriteFramePixels(dir / "m000.16b", w, h, px, RowCoding::RunLength));
+  FILE* f = std::fopen((dir / "m000.16b").c_str(), "rb");
+  std::vector<uint8_t> good(4096);
+  good.resize(std::fread(good.data(), 1, good.size(), f));
+  std::fclose(f);
+  std::vector<uint32_t> histogram(32768, 0);
+  for (uint16_t v : px) ++histogram[v];
+  TestRun r(dir / "m", 0, 3, w, h, histogram);
+  r.run.colourCount = 0x7000;  // some damaged pixels are out of range
+  FrameSetBuildPalette(&r.run);
+  uint32_t seed = 1;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<uint8_t> bad = good;
+    for (int k = 0; k < 1 + int(next() % 4); ++k) bad[8 + next() % (bad.size() - 8)] = uint8_t(next());
+    bad.resize(8 + next() % (bad.size() - 7));
+    f = std::fopen((dir / "m000.16b").c_str(), "wb");
+    std::fwrite(bad.data(), 1, bad.size(), f);
+    std::fclose(f);
+    std::vector<uint8_t> frame(size_t(w) * h + 64, 0xEE);
+    ReadResult result = ReadFrame(&r.run, 0, frame.data(), w);
+    EXPECT_NE(result, ReadOpenFailed);
+    for (size_t i = size_t(w) * h; i < frame.size(); ++i) ASSERT_EQ(frame[i], 0xEE) << trial;
+  }
+}
+
 TEST(Palette, UsedColoursComeFirstByDecreasingCount) {
   std::vector<uint32_t> counts(32768, 0);
   counts[500] = 3;
