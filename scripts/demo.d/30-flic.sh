@@ -24,13 +24,18 @@ scene() {  # scene W H FRAMES: numbered pictures pic000.png ... in $work/W
   done
 }
 
+flic() {  # zel flic ARGS...: progress lines go to a log, the rest is shown
+  "$ZEL" flic "$@" 2>"$work/flic.log" || { cat "$work/flic.log" >&2; exit 1; }
+  grep -v '^Building' "$work/flic.log" || true
+}
+
 frames=24
 scene 320 200 $frames
 scene 400 240 $frames
 "$ZEL" frames "$work/320/pic%03d.png" 0 $frames "$work/320/f" --histogram "$work/320/colours.bin"
-"$ZEL" flic "$work/320/f" 0 $frames "$OUT/demo.fli" --histogram "$work/320/colours.bin" --speed 5 --yes
+flic "$work/320/f" 0 $frames "$OUT/demo.fli" --histogram "$work/320/colours.bin" --speed 5 --yes
 "$ZEL" frames "$work/400/pic%03d.png" 0 $frames "$work/400/f"
-"$ZEL" flic "$work/400/f" 0 $frames "$OUT/demo.flc" --speed 5 --yes   # counts the colours itself
+flic "$work/400/f" 0 $frames "$OUT/demo.flc" --speed 5 --yes   # counts the colours itself
 
 ffmpeg -v error -y -f flic -i "$OUT/demo.flc" "$OUT/demo-flc.gif"
 ffmpeg -v error -y -f flic -i "$OUT/demo.fli" -vf "tile=5x5" -frames:v 1 "$OUT/demo-fli-sheet.png"
