@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <filesystem>
+#include <string>
+
+#include "animation/frameset/frameset.h"
+#include "animation/frameset/testing/frame_series.h"
+#include "common/message_box.h"
+#include "common/ui_recorder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+  std::string path;
+  TempDir() {
+    // Lower case throughout: frame files are opened under lower-cased names.
+    static int serial = 0;
+    path = "/tmp/frameset_test_" + std::to_string(getpid()) + "_" + std::to_string(serial++);
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+// A run over 32768 colours with the given histogram.
+struct TestRun {
+  std::vector<uint32_t> counts;
+  std::vector<uint16_t> list;
+  UiRecorder ui;
+  FrameSetRun run;
+  TestRun(const std::string& prefix, long first, long end, int w, int h, std::vector<uint32_t> histogram)
+      : counts(std::move(histogram)), list(counts.size()) {
+    run.ui = ui.table();
+    prefix_storage = prefix;
+    run.prefix = prefix_storage.c_str();
+    run.first = first;
+    run.end = end;
+    run.width = w;
+    run.height = h;
+    run.colourCount = uint32_t(counts.size());
+    run.colourCounts = counts.data();
+    run.colourList = list.data();
+  }
+  std::string prefix_storage;
+};
+
+void write_bytes(const std::string& path, const std::vector<uint16_t>& words) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  for (uint16_t w : words) {
+    std::fputc(w & 0xFF, f);
+    std::fputc(w >> 8, f);
+  }
+  std::fclose(f);
+}
+
+// A frame file from header words and row words, for hand-made rows.
+std::vector<uint16_t> header(int w, int h) { return {uint16_t(w), 0, uint16_t(h), 0}; }
+
+}  // namespace
+
+TEST(FrameFile, NamesArePaddedToThreeDigitsAndLoweredOnlyForReading) {
+  EXPECT_EQ(FrameFileName("anim", 7), "anim007.16b");
+  EXPECT_EQ(FrameFileName("anim", 1234), "anim1234.16b");
+  EXPECT_EQ(FrameFileName("C:\\Render\\Shot", 42), "C:\\Render\\Shot042.16b");
+  EXPECT_EQ(FrameFileReadName("C:\\Render\\Shot", 42), "c:\\render\\shot042.16b");
+  EXPECT_EQ(FrameFileReadName("\xC4NIM", 1), "\xC4nim001.16b");  // only ASCII capitals
+}
+
+TEST(FrameFile, RawAndRunLengthRowsDecodeToTheSameIndexRows) {
+  TempDir dir;
+  const int w = 40, h = 6;
+  std::vector<uint16_t> px = SceneFrame(Scene::MovingShapes, w, h, 3);
+  for (int x = 0; x < w; ++x) px[x] = uint16_t(x * 331 % 32768);  // a row that stays raw
+  std::vector<uint32_t> histogram(32768, 0);
+  for (uint16_t v : px) ++histogram[v];
+  ASSERT_TRUE(WriteFramePixels(dir / "raw000.16b", w, h, px, RowCoding::Raw));
+  ASSERT_TRUE(WriteFramePixels(dir / "rle000.16b", w, h, px, RowCoding::RunLength));
+  EXPECT_LT(fs::file_size(dir / "rle000.16b"), fs::file_size(dir / "raw000.16b"));
+
+  TestRun a(dir / "raw", 0, 3, w, h, histogram), b(dir / "rle", 0, 3, w, h, histogram);
+  FrameSetBuildPalette(&a.run);
+  FrameSetBuildPalette(&b.run);
+  std::vector<uint8_t> fa(w * h), fb(w * h);
+  ASSERT_EQ(ReadFrame(&a.run, 0, fa.data(), w), ReadOk);
+  ASSERT_EQ(ReadFrame(&b.run, 0, fb.data(), w), ReadOk);
+  EXPECT_EQ(fa, fb);
+  // Fewer than 256 colours: every pixel maps to the palette entry of its own colour.
+  for (size_t i = 0; i < px.size(); ++i) ASSERT_EQ(a.run.palette[fa[i]], px[i]) << i;
+}
+
+TEST(FrameFile, ControlWordsRepeatOrCopyAndRowsKeepTheirStride) {
+  TempDir dir;
+  // Row 0: c=0 repeats 7 once, c=-1 copies 8 9, c=2 repeats 5 three times -> 7 8 9 5 5 5.
+  // Row 1: raw.
+  std::vector<uint16_t> file = header(6, 2);
+  for (uint16_t w : {7, 0, 7, 0xFFFF, 8, 9, 2, 5}) file.push_back(w);
+  for (uint16_t w : {0, 1, 2, 3, 4, 5, 6}) file.push_back(w);
+  write_bytes(dir / "f000.16b", file);
+  std::vector<uint32_t> histogram(32768, 0);
+  for (int v = 0; v < 10; ++v) histogram[v] = 100 - v;  // palette: colours 0..9 in order
+  TestRun r(dir / "f", 0, 3, 6, 2, histogram);
+  FrameSetBuildPalette(&r.run);
+  std::vector<uint8_t> frame(10 * 2, kFrameFillIndex);
+  ASSERT_EQ(ReadFrame(&r.run, 0, frame.data(), 10), ReadOk);
+  EXPECT_EQ(std::vector<uint8_t>(frame.begin(), frame.begin() + 10),
+            (std::vector<uint8_t>{7, 8, 9, 5, 5, 5, 48, 48, 48, 48}));
+  EXPECT_EQ(std::vector<uint8_t>(frame.begin() + 10, frame.end()),
+            (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 48, 48, 48, 48}));
+  // The IndexCache holds the chosen indices for the colours seen, 257 for the others.
+  EXPECT_EQ(r.counts[9], 9u);
+  EXPECT_EQ(r.counts[0], kIndexNotMapped);
+  EXPECT_EQ(r.counts[1234], kIndexNotMapped);
+}
+
+TEST(FrameFile, MalformedFilesFailWithoutTouchingMemoryOutsideTheBuffers) {
+  TempDir dir;
+  std::vector<uint32_t> histogram(32768, 0);
+  for (int v = 0; v < 6; ++v) histogram[v] = 1;
+  struct Case {
+    const char* what;
+    std::vector<uint16_t> words;
+    uint32_t colourCount;
+    int height;
+  };
+  auto with = [](std::vector<uint16_t> a, std::initializer_list<uint16_t> b) {
+    a.insert(a.end(), b);
+    return a;
+  };
+  const std::vector<Case> cases = {
+      {"other width", with(header(5, 1), {0, 1, 2, 3, 4, 5}), 32768, 1},
+      {"short header", {4, 0, 1}, 32768, 1},
+      {"short raw row", with(header(4, 1), {0, 1, 2}), 32768, 1},
+      {"missing row", with(header(4, 2), {0, 1, 2, 3, 4}), 32768, 2},
+      {"repeat without its pixel", with(header(4, 1), {1, 3}), 32768, 1},
+      {"literal past the words", with(header(4, 1), {3, 0xFFFD, 1, 2}), 32768, 1},
+      {"run past the row buffer", with(header(4, 1), {2, 0x7FFF, 1}), 32768, 1},
+      {"wordCount past the buffer", with(header(4, 1), {1025}), 32768, 1},
+      {"pixel not below colourCount", with(header(4, 1), {0, 1, 2, 300, 4}), 300, 1},
+  };
+  for (const Case& c : cases) {
+    write_bytes(dir / "bad000.16b", c.words);
+    std::vector<uint32_t> h(histogram.begin(), histogram.begin() + c.colourCount);
+    TestRun r(dir / "bad", 0, 3, 4, c.height, h);
+    FrameSetBuildPalette(&r.run);
+    std::vector<uint8_t> frame(4 * 2);
+    EXPECT_EQ(ReadFrame(&r.run, 0, frame.data(), 4), ReadFailed) << c.what;
+  }
+  TestRun missing(dir / "none", 0, 3, 4, 1, histogram);
+  std::vector<uint8_t> frame(4);
+  EXPECT_EQ(ReadFrame(&missing.run, 0, frame.data(), 4), ReadOpenFailed);
+}
+
+TEST(Palette, UsedColoursComeFirstByDecreasingCount) {
+  std::vector<uint32_t> counts(32768, 0);
+  counts[500] = 3;
+  counts[20000] = 90;
+  counts[7] = 40;
+  std::vector<uint16_t> list(32768);
+  PaletteSelection(counts.data(), list.data(), 32768);
+  EXPECT_EQ(list[0], 20000);
+  EXPECT_EQ(list[1], 7);
+  EXPECT_EQ(list[2], 500);
+  EXPECT_EQ(counts[0], 90u);
+  EXPECT_EQ(counts[3], 0u);
+}
+
+TEST(Palette, EqualCountsAreNeverSwapped) {
+  // The inner walk stops on >=, so equal counts leave the list as it started.
+  std::vector<uint32_t> counts(1000, 0);
+  for (int i = 0; i < 200; ++i) counts[i] = 5;
+  std::vector<uint16_t> list(1000);
+  PaletteSelection(counts.data(), list.data(), 1000);
+  for (uint16_t i = 0; i < 1000; ++i) ASSERT_EQ(list[i], i);
+}
+
+namespace {
+// Colours on the even grid are at least 4 apart (squared distance).
+uint16_t grid(int i) { return uint16_t((((i / 256) % 16 * 2) << 10) | (((i / 16) % 16 * 2) << 5) | (i % 16 * 2)); }
+}  // namespace
+
+TEST(Palette, NearColoursAreThinnedFromPositions128To255Only) {
+  // 258 used colours with distinct counts; position 100, 130 and 140 hold colours one step
+  // from the most frequent colour. At threshold 2, 130 and 140 go (256 remain); 100 stays.
+  std::vector<uint32_t> counts(32768, 0);
+  std::vector<uint16_t> order;
+  for (int i = 0; i < 258; ++i) order.push_back(grid(i + 1));
+  order[100] = uint16_t(order[0] + 1);
+  order[130] = uint16_t(order[0] + (1 << 5));
+  order[140] = uint16_t(order[0] + (1 << 10));
+  order[200] = uint16_t((1 << 10) | (1 << 5) | 3);  // 2 or more from every other: stays
+  for (int i = 0; i < 258; ++i) counts[order[i]] = 10000 - i;
+  std::vector<uint16_t> list(32768);
+  PaletteSelection(counts.data(), list.data(), 32768);
+  std::vector<uint16_t> expected;
+  for (int i = 0; i < 258; ++i)
+    if (i != 130 && i != 140) expected.push_back(order[i]);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(list[i], expected[i]) << i;
+}
+
+TEST(Palette, ManyColoursEndWithTheMostFrequent128Untouched) {
+  std::vector<uint32_t> counts(32768, 0);
+  for (int i = 0; i < 32768; ++i) counts[i] = 1 + uint32_t(i * 7919) % 50000;
+  std::vector<uint32_t> sorted = counts;
+  std::vector<uint16_t> list(32768), reference(32768);
+  PaletteSelection(sorted.data(), reference.data(), 32768);  // full selection
+  std::vector<uint32_t> again = counts;
+  PaletteSelection(again.data(), list.data(), 32768);
+  EXPECT_EQ(list, reference);  // deterministic
+  // Survivors at positions 128..255 keep decreasing counts and none repeats a colour.
+  for (int i = 1; i < 256; ++i) EXPECT_GE(again[i - 1], again[i]);
+  std::vector<bool> seen(32768, false);
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_FALSE(seen[list[i]]);
+    seen[list[i]] = true;
+  }
+  // The 128 most frequent are the 128 largest counts.
+  std::vector<uint32_t> top = counts;
+  std::sort(top.begin(), top.end(), std::greater<uint32_t>());
+  for (int i = 0; i < 128; ++i) EXPECT_EQ(again[i], top[i]);
+}
+
+TEST(Palette, NearestIndexPrefersAnExactMatchThenTheLowestIndex) {
+  uint16_t palette[256] = {};
+  for (int i = 0; i < 256; ++i) palette[i] = 0x7FFF;
+  palette[3] = 0x0005;
+  palette[7] = 0x8005;  // same 15-bit colour with bit 15: the exact match wins
+  EXPECT_EQ(NearestPaletteIndex(palette, 0x8005), 7);
+  EXPECT_EQ(NearestPaletteIndex(palette, 0x0005), 3);
+  palette[7] = 0x7FFF;
+  palette[10] = 0x0003;  // 0x0004 is one step from entries 3 and 10
+  palette[3] = 0x0005;
+  EXPECT_EQ(NearestPaletteIndex(palette, 0x0004), 3);
+  palette[3] = 0x0006;  // now 10 is nearer
+  EXPECT_EQ(NearestPaletteIndex(palette, 0x0004), 10);
+  EXPECT_EQ(ColourDistance(0x7FFF, 0), 3 * 31 * 31);
+}
+
+namespace {
+struct Recording {
+  std::vector<std::string> steps;
+  std::vector<std::vector<uint8_t>> frames;
+  size_t bytes;
+  int fail_at = -1;
+  int step(const char* name, const uint8_t* f) {
+    steps.push_back(name);
+    frames.emplace_back(f, f + bytes);
+    return int(steps.size()) - 1 == fail_at ? -1 : 0;
+  }
+  FrameSetWriter writer() {
+    return {this, [](void* c, const uint8_t* f) { return static_cast<Recording*>(c)->step("start", f); },
+            [](void* c, const uint8_t* f) { return static_cast<Recording*>(c)->step("add", f); },
+            [](void* c, const uint8_t* f) { return static_cast<Recording*>(c)->step("finish", f); }};
+  }
+};
+}  // namespace
+
+TEST(Driver, ReadsEveryFrameThenTheFirstAgainAsTheClosingPass) {
+  TempDir dir;
+  std::vector<uint32_t> histogram;
+  ASSERT_TRUE(WriteFrameSeries({dir / "Shot", 8, 4, 32, 20, Scene::Gradient, RowCoding::Mixed}, &histogram));
+  TestRun r(dir / "Shot", 8, 12, 32, 20, histogram);
+  // Frame files are opened under their lower-cased names.
+  for (long n = 8; n < 12; ++n) fs::rename(FrameFileName(r.run.prefix, n), FrameFileReadName(r.run.prefix, n));
+  FrameSetBuildPalette(&r.run);
+  Recording rec;
+  rec.bytes = 32 * 20;
+  std::vector<uint8_t> frame(rec.bytes);
+  ASSERT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 32), FramesDone);
+  EXPECT_EQ(r.ui.progress, (std::vector<std::string>{"Building color palette", "Building frame 008",
+                                                      "Building frame 009", "Building frame 010",
+                                                      "Building frame 011", "Building frame 012"}));
+  EXPECT_EQ(rec.steps, (std::vector<std::string>{"start", "add", "add", "add", "finish"}));
+  EXPECT_EQ(rec.frames[4], rec.frames[0]);
+  EXPECT_NE(rec.frames[1], rec.frames[0]);
+  // Every index frame is the nearest palette colour of the frame's pixels.
+  std::vector<uint16_t> px = SceneFrame(Scene::Gradient, 32, 20, 9);
+  for (size_t i = 0; i < px.size(); ++i) ASSERT_EQ(rec.frames[1][i], NearestPaletteIndex(r.run.palette, px[i]));
+  EXPECT_TRUE(r.ui.boxes.empty());
+  // The component tables are the palette's 5-bit fields doubled.
+  EXPECT_EQ(r.run.red[0], ((r.run.palette[0] >> 10) & 31) * 2);
+  EXPECT_EQ(r.run.blue[255], (r.run.palette[255] & 31) * 2);
+}
+
+TEST(Driver, ReportsMissingAndBadFramesAndWriterFailures) {
+  TempDir dir;
+  std::vector<uint32_t> histogram;
+  ASSERT_TRUE(WriteFrameSeries({dir / "a", 0, 3, 8, 4, Scene::Still, RowCoding::Raw}, &histogram));
+  std::vector<uint8_t> frame(32);
+  {
+    TestRun r(dir / "a", 0, 4, 8, 4, histogram);  // frame 3 does not exist
+    FrameSetBuildPalette(&r.run);
+    Recording rec{{}, {}, 32};
+    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), FramesOpenFailed);
+    ASSERT_EQ(r.ui.boxes.size(), 1u);
+    EXPECT_EQ(r.ui.boxes[0].text, "Temporary file open failed");
+    EXPECT_EQ(r.ui.boxes[0].caption, "Error");
+    EXPECT_EQ(r.ui.boxes[0].flags, mb::TaskModal);
+    EXPECT_EQ(rec.steps.size(), 3u);
+  }
+  {
+    TestRun r(dir / "a", 0, 3, 8, 5, histogram);  // every file says 8 x 4
+    FrameSetBuildPalette(&r.run);
+    Recording rec{{}, {}, 32};
+    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), FramesReadFailed);
+    ASSERT_EQ(r.ui.boxes.size(), 1u);
+    EXPECT_EQ(r.ui.boxes[0].text, "Read failed on temporary file");
+    EXPECT_TRUE(rec.steps.empty());
+  }
+  {
+    TestRun r(dir / "a", 0, 3, 8, 4, histogram);
+    FrameSetBuildPalette(&r.run);
+    Recording rec{{}, {}, 32, 1};
+    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), FramesWriterFailed);
+    EXPECT_EQ(rec.steps.size(), 2u);
+    EXPECT_TRUE(r.ui.boxes.empty());
+  }
+}
+
+namespace {
+std::string g_refuse;  // name the failing platform refuses to delete
+bool refusing_remove(const char* name) { return name != g_refuse && std::remove(name) == 0; }
+}  // namespace
+
+TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
+  TempDir dir;
+  std::vector<uint32_t> histogram;
+  ASSERT_TRUE(WriteFrameSeries({dir / "d", 5, 4, 4, 2, Scene::Still, RowCoding::Raw}, &histogram));
+  auto present = [&] {
+    int n = 0;
+    for (long i = 5; i < 9; ++i) n += fs::exists(FrameFileName((dir / "d").c_str(), i));
+    return n;
+  };
+  {
+    TestRun r(dir / "d", 5, 9, 4, 2, histogram);
+    r.ui.answers = {answer::No};
+    DeleteFrameFiles(&r.run);
+    ASSERT_EQ(r.ui.boxes.size(), 1u);
+    EXPECT_EQ(r.ui.boxes[0].text, "Delete Temporary files");
+    EXPECT_EQ(r.ui.boxes[0].caption, "Flic");
+    EXPECT_EQ(r.ui.boxes[0].flags, 0x2024u);
+    EXPECT_EQ(present(), 4);
+  }
+  {
+    FrameSetPlatform refusing = *FrameSetStandardPlatform();
+    refusing.remove = refusing_remove;
+    g_refuse = FrameFileName((dir / "d").c_str(), 7);
+    TestRun r(dir / "d", 5, 9, 4, 2, histogram);
+    r.run.platform = &refusing;
+    r.ui.answers = {answer::Yes};
+    DeleteFrameFiles(&r.run);
+    ASSERT_EQ(r.ui.boxes.size(), 2u);
+    EXPECT_EQ(r.ui.boxes[1].text, g_refuse + " Failed during delete");
+    EXPECT_EQ(r.ui.boxes[1].caption, "Flic");
+    EXPECT_EQ(present(), 2);  // 7 and 8 stay
+  }
+  {
+    TestRun r(dir / "d", 5, 9, 4, 2, histogram);  // frame 5 is gone now
+    r.ui.answers = {answer::Yes};
+    DeleteFrameFiles(&r.run);
+    ASSERT_EQ(r.ui.boxes.size(), 2u);
+    EXPECT_EQ(r.ui.boxes[1].text, "Failed to delete temporary files");
+    EXPECT_EQ(present(), 2);
+  }
+  {
+    TestRun r(dir / "d", 7, 9, 4, 2, histogram);
+    r.ui.answers = {answer::Yes};
+    DeleteFrameFiles(&r.run);
+    EXPECT_EQ(r.ui.boxes.size(), 1u);
+    EXPECT_EQ(present(), 0);
+  }
+}
+
+TEST(Driver, AFewColoursTooManyForTheHostArraysStayInBounds) {
+  // colourCount below 256: the palette's missing entries are black, nothing is read past.
+  std::vector<uint32_t> counts(100, 1);
+  std::vector<uint16_t> list(100);
+  FrameSetRun run;
+  run.colourCount = 100;
+  run.colourCounts = counts.data();
+  run.colourList = list.data();
+  FrameSetBuildPalette(&run);
+  EXPECT_EQ(run.palette[200], 0);
+  for (uint32_t c : counts) EXPECT_EQ(c, kIndexNotMapped);
+}
