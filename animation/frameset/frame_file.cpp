@@ -113,6 +113,30 @@ ReadResult ReadFrame(FrameSetRun* run, long n, uint8_t* frame, size_t rowStride)
   return ReadOk;
 }
 
+bool ReadFramePixels(const std::string& name, int* width, int* height, std::vector<uint16_t>* pixels) {
+  FileCloser file{std::fopen(name.c_str(), "rb")};
+  if (!file.file) return false;
+  int32_t w = 0, h = 0;
+  if (!read_le32(file.file, &w) || !read_le32(file.file, &h)) return false;
+  if (w < 1 || w > kRowPixels || h < 1 || h > 8192) return false;
+  pixels->assign(size_t(w) * size_t(h), 0);
+  uint16_t row[kRowPixels] = {};
+  uint16_t words[kAviRowWords];
+  for (int y = 0; y < h; ++y) {
+    uint16_t count = 0;
+    if (!read_words(file.file, &count, 1)) return false;
+    if (count == 0) {
+      if (!read_words(file.file, row, size_t(w))) return false;
+    } else if (count > kAviRowWords || !read_words(file.file, words, count) || !decode_row(words, count, row)) {
+      return false;
+    }
+    std::memcpy(pixels->data() + size_t(y) * size_t(w), row, size_t(w) * 2);
+  }
+  *width = w;
+  *height = h;
+  return true;
+}
+
 bool EncodeFrameRow(const uint16_t* px, int width, int maxWords, std::vector<uint16_t>* out) {
   out->clear();
   int x = 0;

@@ -76,6 +76,10 @@ enum ReadResult { ReadOk = 0, ReadOpenFailed = 1, ReadFailed = 2 };
 // row buffer and pixel values not below colourCount.
 ReadResult ReadFrame(FrameSetRun* run, long n, uint8_t* frame, size_t rowStride);
 
+// Reads a whole frame file as pixels (rows top-down), whatever its size up to the row
+// buffer's width; false when the file is missing or malformed.
+bool ReadFramePixels(const std::string& name, int* width, int* height, std::vector<uint16_t>* pixels);
+
 // Run-length coding of one row as the host writes it: wordCount words of runs (control c >= 0:
 // one pixel repeated c + 1 times; c < 0: 1 - c literal pixels). Returns false (and leaves
 // `out` empty) when the coded row would not be shorter than the raw row or would exceed

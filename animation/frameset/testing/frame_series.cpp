@@ -34,6 +34,8 @@ void shapes(std::vector<uint16_t>& px, int w, int h, long n) {
     for (int x = cx - r; x <= cx + r; ++x)
       if (x >= 0 && y >= 0 && x < w && y < h && (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r)
         px[size_t(y) * w + x] = rgb(20 + (x - cx) * 10 / (r + 1), 20, 31 - (y - cy + r) * 8 / (2 * r + 1));
+  for (int y = 0; y < h; ++y)
+    for (int x = w - 3 > 0 ? w - 3 : 0; x < w; ++x) px[size_t(y) * w + x] = rgb((y / 4 + int(n)) % 32, 12, 24);
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 #include "animation/frameset/frameset.h"
 
 enum class Scene {
-  MovingShapes,  // dark gradient background, moving bright rectangles and a disc
+  MovingShapes,  // dark gradient background, moving bright rectangles and a disc, a
+                 // ticker strip down the right edge
   Gradient,      // a sliding red-green-blue gradient of several thousand colours
   Noise,         // independent random pixels every frame
   Still,         // every frame the same

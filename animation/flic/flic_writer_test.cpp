@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "animation/flic/flic_writer.h"
+#include "animation/flic/testing/flic_decoder.h"
+#include "animation/frameset/testing/frame_series.h"
+#include "common/bytes.h"
+#include "common/message_box.h"
+#include "common/ui_recorder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+  std::string path;
+  TempDir() {
+    static int serial = 0;  // lower case: frame files are opened under lower-cased names
+    path = "/tmp/flic_test_" + std::to_string(getpid()) + "_" + std::to_string(serial++);
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+// One BuildFli run over a synthetic series, with what it should have produced.
+struct Made {
+  TempDir dir;
+  UiRecorder ui;
+  int32_t result = -1;
+  std::vector<uint32_t> counts;
+  std::vector<uint16_t> list;
+  std::string output;
+  int canvasWidth = 0, canvasHeight = 0;
+  std::vector<std::vector<uint8_t>> expected;  // index frames, the ring frame last
+  std::vector<uint8_t> file;
+  DecodedFlic decoded;
+};
+
+struct Spec {
+  Scene scene;
+  int width, height;
+  long frames;
+  int32_t speed = 5;
+  RowCoding coding = RowCoding::Mixed;
+};
+
+void make(Made* m, const Spec& s, std::deque<int> answers = {answer::No},
+          const FrameSetPlatform* platform = nullptr) {
+  const long first = 3;
+  std::vector<uint32_t> histogram;
+  ASSERT_TRUE(WriteFrameSeries({m->dir / "frame", first, s.frames, s.width, s.height, s.scene, s.coding}, &histogram));
+  m->counts = histogram;
+  m->list.assign(32768, 0);
+  m->output = m->dir / (FlicIsFlc(s.width, s.height) ? "out.flc" : "out.fli");
+  std::vector<char> path(m->output.begin(), m->output.end());
+  path.push_back('\0');
+  std::string prefix = m->dir / "frame";
+  BuildFliArgs args;
+  args.first = first;
+  args.end = first + s.frames;
+  args.outputPath = path.data();
+  args.framePrefix = prefix.c_str();
+  args.width = s.width;
+  args.height = s.height;
+  args.colourCount = 32768;
+  args.speed = s.speed;
+  args.colourCounts = m->counts.data();
+  args.colourList = m->list.data();
+  m->ui.answers = answers;
+  m->result = BuildFli(args, m->ui.table(), platform);
+
+  bool flc = FlicIsFlc(s.width, s.height);
+  m->canvasWidth = flc ? s.width : 320;
+  m->canvasHeight = flc ? s.height : 200;
+  const uint16_t* palette = m->list.data();
+  for (long i = 0; i <= s.frames; ++i) {
+    std::vector<uint16_t> px = SceneFrame(s.scene, s.width, s.height, first + (i < s.frames ? i : 0));
+    std::vector<uint8_t> frame(size_t(m->canvasWidth) * m->canvasHeight, 48);
+    for (int y = 0; y < s.height; ++y)
+      for (int x = 0; x < s.width; ++x)
+        frame[size_t(y) * m->canvasWidth + x] = NearestPaletteIndex(palette, px[size_t(y) * s.width + x]);
+    m->expected.push_back(frame);
+  }
+  m->file = ReadWholeFile(m->output);
+  m->decoded = DecodeFlic(m->file);
+}
+
+// ffmpeg's decoding of a file as rgb24 frames.
+std::vector<std::vector<uint8_t>> ffmpeg_frames(const std::string& path, int w, int h) {
+  std::string cmd = "ffmpeg -v error -threads 1 -f flic -i '" + path + "' -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  std::vector<std::vector<uint8_t>> frames;
+  if (!p) return frames;
+  const size_t size = size_t(w) * h * 3;
+  std::vector<uint8_t> buf(size);
+  while (std::fread(buf.data(), 1, size, p) == size) frames.push_back(buf);
+  pclose(p);
+  return frames;
+}
+
+uint8_t scale6(uint8_t v) { return uint8_t((v << 2) | (v >> 4)); }
+
+// Every decoded picture equals the expected index frame through the 6-bit palette.
+void expect_ffmpeg_agrees(const Made& m, bool skip_last_column) {
+  auto frames = ffmpeg_frames(m.output, m.canvasWidth, m.canvasHeight);
+  ASSERT_EQ(frames.size(), m.expected.size()) << "ffmpeg pictures";
+  const uint16_t* palette = m.list.data();
+  const int columns = m.canvasWidth - (skip_last_column ? 1 : 0);
+  for (size_t f = 0; f < frames.size(); ++f) {
+    long wrong = 0;
+    for (int y = 0; y < m.canvasHeight; ++y)
+      for (int x = 0; x < columns; ++x) {
+        uint16_t c = palette[m.expected[f][size_t(y) * m.canvasWidth + x]];
+        const uint8_t* rgb = &frames[f][(size_t(y) * m.canvasWidth + x) * 3];
+        wrong += rgb[0] != scale6(uint8_t(((c >> 10) & 31) * 2)) || rgb[1] != scale6(uint8_t(((c >> 5) & 31) * 2)) ||
+                 rgb[2] != scale6(uint8_t((c & 31) * 2));
+      }
+    EXPECT_EQ(wrong, 0) << "frame " << f;
+  }
+}
+
+void expect_well_formed(const Made& m, long frames) {
+  const DecodedFlic& d = m.decoded;
+  ASSERT_EQ(d.error, "");
+  const bool flc = d.magic == 0xAF12;
+  EXPECT_EQ(d.fileSize, m.file.size());
+  EXPECT_EQ(d.frameCount, frames);
+  EXPECT_EQ(d.width, m.canvasWidth);
+  EXPECT_EQ(d.height, m.canvasHeight);
+  EXPECT_EQ(d.depth, 8);
+  EXPECT_EQ(d.flags, 3);
+  ASSERT_EQ(d.frames.size(), size_t(frames + 1));
+  const std::vector<uint8_t>& h = d.header;
+  if (flc) {
+    EXPECT_EQ(std::vector<uint8_t>(h.begin() + 26, h.begin() + 30), (std::vector<uint8_t>{0x42, 0x49, 0x4C, 0x46}));
+    EXPECT_EQ(get_le16(&h[38]), 1);
+    EXPECT_EQ(get_le16(&h[40]), 1);
+    EXPECT_EQ(get_le32(&h[80]), 128u);
+    EXPECT_EQ(get_le32(&h[84]), 128u + d.recordSizes[0]);
+  }
+  // Every other header byte is zero.
+  for (int i = 18; i < 128; ++i) {
+    bool field = flc && ((i >= 18 && i < 20) || (i >= 26 && i < 30) || (i >= 38 && i < 42) || (i >= 80 && i < 88));
+    if (!field) {
+      EXPECT_EQ(h[i], 0) << "header byte " << i;
+    }
+  }
+  // The first record holds the colour chunk and a picture; copy chunks are exactly the frame
+  // and only where rows are a multiple of 4 bytes.
+  ASSERT_EQ(d.chunks[0].size(), 2u);
+  EXPECT_EQ(d.chunks[0][0].type, 11);
+  EXPECT_EQ(d.chunks[0][0].size, 778u);
+  const uint32_t frame_bytes = uint32_t(m.canvasWidth) * m.canvasHeight;
+  for (size_t r = 0; r < d.chunks.size(); ++r)
+    for (const FlicChunkInfo& c : d.chunks[r]) {
+      if (c.type == 16) {
+        EXPECT_EQ(c.size, 6 + frame_bytes) << "record " << r;
+        EXPECT_EQ(m.canvasWidth % 4, 0) << "record " << r;
+      }
+      if (r > 0) {
+        EXPECT_EQ(c.type, c.type == 16 ? 16 : flc ? 7 : 12) << "record " << r;
+      }
+    }
+  // Palette: 6-bit components of ColourList[0..255].
+  for (int i = 0; i < 256; ++i) {
+    uint16_t c = m.list[size_t(i)];
+    ASSERT_EQ(d.palettes[0][3 * i], ((c >> 10) & 31) * 2);
+    ASSERT_EQ(d.palettes[0][3 * i + 2], (c & 31) * 2);
+  }
+  for (size_t f = 0; f < d.frames.size(); ++f) EXPECT_EQ(d.frames[f], m.expected[f]) << "our reader, frame " << f;
+}
+
+int count_chunks(const DecodedFlic& d, uint16_t type, size_t from_record) {
+  int n = 0;
+  for (size_t r = from_record; r < d.chunks.size(); ++r)
+    for (const FlicChunkInfo& c : d.chunks[r]) n += c.type == type;
+  return n;
+}
+
+}  // namespace
+
+TEST(FlicFiles, DecodePixelExactlyInFfmpegAndInOurReader) {
+  const std::vector<Spec> specs = {
+      {Scene::MovingShapes, 320, 200, 6},  // FLI
+      {Scene::MovingShapes, 200, 100, 5},  // FLI canvas around a smaller picture
+      {Scene::Cut, 320, 200, 5},           // FLI with hard cuts: delta frames as copies
+      {Scene::Gradient, 320, 201, 4},      // FLC, thousands of colours
+      {Scene::Cut, 321, 200, 5},           // FLC, odd width, cuts: no copy chunk anywhere
+      {Scene::Cut, 640, 480, 4},           // FLC at the largest size, copy chunks
+      {Scene::Noise, 318, 210, 3},         // width 2 mod 4: byte run and delta even when larger
+      {Scene::MovingShapes, 333, 203, 5},  // odd width, moving: the last column changes
+  };
+  for (const Spec& s : specs) {
+    SCOPED_TRACE(std::to_string(s.width) + "x" + std::to_string(s.height) + " scene " + std::to_string(int(s.scene)));
+    Made m;
+    make(&m, s);
+    ASSERT_EQ(m.result, 0);
+    ASSERT_EQ(m.ui.boxes.size(), 1u);
+    EXPECT_EQ(m.ui.boxes[0].text, "Delete Temporary files");
+    expect_well_formed(m, s.frames);
+    expect_ffmpeg_agrees(m, s.width % 2 != 0);
+    if (s.scene == Scene::Cut && s.width % 4 == 0) {
+      EXPECT_GT(count_chunks(m.decoded, 16, 1), 0);  // cuts make copies in delta frames
+    }
+  }
+}
+
+TEST(FlicFiles, OddWidthLastColumnFollowsEveryFrame) {
+  Made m;
+  make(&m, {Scene::MovingShapes, 333, 203, 5});
+  ASSERT_EQ(m.decoded.error, "");
+  // The moving shapes cross the last column: it changes between frames.
+  bool changes = false;
+  for (size_t f = 1; f < m.expected.size(); ++f)
+    for (int y = 0; y < 203; ++y) changes |= m.expected[f][y * 333 + 332] != m.expected[f - 1][y * 333 + 332];
+  ASSERT_TRUE(changes);
+  for (size_t f = 0; f < m.expected.size(); ++f)
+    for (int y = 0; y < 203; ++y) ASSERT_EQ(m.decoded.frames[f][y * 333 + 332], m.expected[f][y * 333 + 332]);
+}
+
+TEST(FlicFiles, NoiseFirstFrameIsARawCopyAndEqualFramesAreEmptyRecords) {
+  {
+    Made m;
+    make(&m, {Scene::Noise, 320, 200, 3});
+    ASSERT_EQ(m.decoded.error, "");
+    EXPECT_EQ(m.decoded.recordSizes[0], 16u + 778 + 64006);
+    EXPECT_EQ(m.decoded.chunks[0][1].type, 16);
+    expect_ffmpeg_agrees(m, false);
+  }
+  for (int w : {320, 331}) {
+    Made m;
+    make(&m, {Scene::Still, w, 200, 4});
+    ASSERT_EQ(m.decoded.error, "");
+    ASSERT_EQ(m.decoded.recordSizes.size(), 5u);
+    for (size_t r = 1; r < 5; ++r) EXPECT_EQ(m.decoded.recordSizes[r], 16u) << r;
+    EXPECT_EQ(m.decoded.fileSize, 128 + m.decoded.recordSizes[0] + 4 * 16);
+    expect_ffmpeg_agrees(m, w % 2 != 0);
+  }
+}
+
+TEST(FlicFiles, SpeedIsIn70thsForFliAndMillisecondsForFlc) {
+  struct Case {
+    int width;
+    int32_t speed;
+    uint32_t stored;
+  };
+  for (const Case& c : {Case{320, -1, 5}, Case{321, -1, 71}, Case{321, 7, 100}, Case{320, 7, 7}}) {
+    Made m;
+    make(&m, {Scene::Still, c.width, 10, 3, c.speed});
+    EXPECT_EQ(m.decoded.speed, c.stored) << c.width << " " << c.speed;
+  }
+}
+
+TEST(FlicFiles, TooFewFramesOrTooLargeWriteNothing) {
+  for (auto [w, h, frames] : {std::tuple{320, 200, 2L}, {641, 480, 3L}, {640, 481, 3L}, {0, 10, 3L}}) {
+    Made m;
+    make(&m, {Scene::Still, w, h, frames});
+    EXPECT_EQ(m.result, frames);
+    EXPECT_TRUE(m.ui.boxes.empty());
+    EXPECT_TRUE(m.ui.progress.empty());
+    EXPECT_FALSE(fs::exists(m.output));
+  }
+}
+
+TEST(FlicExport, LowerCasesTheOutputPathAndDeletesFramesOnYes) {
+  TempDir dir;
+  std::vector<uint32_t> histogram;
+  ASSERT_TRUE(WriteFrameSeries({dir / "f", 0, 3, 16, 8, Scene::MovingShapes, RowCoding::RunLength}, &histogram));
+  std::vector<uint16_t> list(32768);
+  std::string path = dir.path + "/Shot.FLI";
+  std::vector<char> buffer(path.begin(), path.end());
+  buffer.push_back('\0');
+  std::string prefix = dir / "f";
+  BuildFliArgs args;
+  args.first = 0;
+  args.end = 3;
+  args.outputPath = buffer.data();
+  args.framePrefix = prefix.c_str();
+  args.width = 16;
+  args.height = 8;
+  args.colourCount = 32768;
+  args.colourCounts = histogram.data();
+  args.colourList = list.data();
+  UiRecorder ui;
+  ui.answers = {answer::Yes};
+  EXPECT_EQ(BuildFli(args, ui.table(), nullptr), 0);
+  EXPECT_EQ(std::string(buffer.data()), dir.path + "/shot.fli");
+  EXPECT_TRUE(fs::exists(dir / "shot.fli"));
+  EXPECT_EQ(ui.progress.front(), "Building color palette");
+  EXPECT_EQ(ui.progress.back(), "Building frame 003");
+  for (long n = 0; n < 3; ++n) EXPECT_FALSE(fs::exists(FrameFileName(prefix.c_str(), n)));
+}
+
+namespace {
+int g_allocations_left = 0;
+void* failing_allocate(size_t bytes) { return g_allocations_left-- > 0 ? std::malloc(bytes) : nullptr; }
+FILE* full_disk_open(const char* name, const char* mode) {
+  return mode[0] == 'w' ? std::fopen("/dev/full", mode) : std::fopen(name, mode);
+}
+}  // namespace
+
+TEST(FlicExport, ReportsEveryFailureAndKeepsTheFrameFiles) {
+  struct Case {
+    const char* what;
+    int allocations;
+    bool full_disk;
+    std::string output_name;
+    const char* text;
+    const char* caption;
+    int32_t result;
+  };
+  const std::vector<Case> cases = {
+      {"first buffer", 0, false, "out.fli", "Out of memory", "Flic", answer::Cancel},
+      {"record buffer", 2, false, "out.fli", "Out of memory", "Flic", 0},
+      {"output", 9, false, "no/such/dir/out.fli", "Flic file open failed", "Error", 0},
+      {"write", 9, true, "out.fli", "Failed on flic write", "Error", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FrameSetPlatform platform = *FrameSetStandardPlatform();
+    platform.allocate = failing_allocate;
+    if (c.full_disk) platform.open = full_disk_open;
+    g_allocations_left = c.allocations;
+    TempDir dir;
+    std::vector<uint32_t> histogram;
+    ASSERT_TRUE(WriteFrameSeries({dir / "f", 0, 3, 16, 8, Scene::MovingShapes, RowCoding::Raw}, &histogram));
+    std::vector<uint16_t> list(32768);
+    std::string path = dir / c.output_name;
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.push_back('\0');
+    std::string prefix = dir / "f";
+    BuildFliArgs args;
+    args.end = 3;
+    args.outputPath = buffer.data();
+    args.framePrefix = prefix.c_str();
+    args.width = 16;
+    args.height = 8;
+    args.colourCount = 32768;
+    args.colourCounts = histogram.data();
+    args.colourList = list.data();
+    UiRecorder ui;
+    ui.answers = {answer::Cancel, answer::Yes};
+    EXPECT_EQ(BuildFli(args, ui.table(), &platform), c.result);
+    ASSERT_EQ(ui.boxes.size(), 1u);  // no deletion prompt after a failure
+    EXPECT_EQ(ui.boxes[0].text, c.text);
+    EXPECT_EQ(ui.boxes[0].caption, c.caption);
+    EXPECT_EQ(ui.boxes[0].flags, mb::TaskModal);
+    for (long n = 0; n < 3; ++n) EXPECT_TRUE(fs::exists(FrameFileName(prefix.c_str(), n)));
+  }
+}
+
+TEST(FlicExport, BadFrameFilesStopTheRunAndLeaveTheProvisionalHeader) {
+  for (bool missing : {true, false}) {
+    TempDir dir;
+    std::vector<uint32_t> histogram;
+    ASSERT_TRUE(WriteFrameSeries({dir / "f", 0, 4, 16, 8, Scene::MovingShapes, RowCoding::Raw}, &histogram));
+    if (missing) {
+      fs::remove(FrameFileName((dir / "f").c_str(), 2));
+    } else {
+      // A pixel value not below colourCount in frame 2.
+      std::vector<uint16_t> px = SceneFrame(Scene::MovingShapes, 16, 8, 2);
+      px[5] = 0x9000;
+      ASSERT_TRUE(WriteFramePixels(FrameFileName((dir / "f").c_str(), 2), 16, 8, px, RowCoding::Raw));
+    }
+    std::vector<uint16_t> list(32768);
+    std::string path = dir / "out.fli";
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.push_back('\0');
+    std::string prefix = dir / "f";
+    BuildFliArgs args;
+    args.end = 4;
+    args.outputPath = buffer.data();
+    args.framePrefix = prefix.c_str();
+    args.width = 16;
+    args.height = 8;
+    args.colourCount = 32768;
+    args.colourCounts = histogram.data();
+    args.colourList = list.data();
+    UiRecorder ui;
+    EXPECT_EQ(BuildFli(args, ui.table(), nullptr), 0);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, missing ? "Temporary file open failed" : "Read failed on temporary file");
+    std::vector<uint8_t> file = ReadWholeFile(path);
+    ASSERT_GE(file.size(), 128u);
+    EXPECT_EQ(get_le16(&file[6]), 0);   // provisional header: no frames
+    EXPECT_EQ(get_le16(&file[14]), 0);  // flags 0
+  }
+}

@@ -1,0 +1,76 @@
+// The `zel` host end to end: PNG pictures (made by ImageMagick) -> zel frames -> zel flic,
+// decoded by ffmpeg.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "animation/flic/testing/flic_decoder.h"
+#include "animation/frameset/frameset.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string zel() { return std::string(std::getenv("ZEL_BUILD_DIR") ? std::getenv("ZEL_BUILD_DIR") : ".") + "/bin/zel"; }
+
+int sh(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
+
+std::vector<uint8_t> rgb_of(const std::string& cmd, size_t frame_bytes, size_t* frames) {
+  FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
+  std::vector<uint8_t> all;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) all.insert(all.end(), buf, buf + n);
+  pclose(p);
+  *frames = all.size() / frame_bytes;
+  return all;
+}
+
+}  // namespace
+
+TEST(ZelFlic, PngSeriesThroughFramesAndFlicPlaysBackInFfmpeg) {
+  std::string dir = "/tmp/zel_flic_test_" + std::to_string(getpid());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  // Four 150x90 pictures, a square moving over a two-colour gradient.
+  for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(sh("convert -size 150x90 gradient:navy-orange -fill lime -draw 'rectangle " + std::to_string(10 + 20 * i) +
+                 ",20 " + std::to_string(40 + 20 * i) + ",60' -depth 8 " + dir + "/pic" + std::to_string(i) + ".png"),
+              0);
+  ASSERT_EQ(sh(zel() + " frames " + dir + "/pic%d.png 0 4 " + dir + "/f --histogram " + dir + "/h.bin"), 0);
+  ASSERT_EQ(sh(zel() + " flic " + dir + "/f 0 4 " + dir + "/a.fli --histogram " + dir + "/h.bin --no"), 0);
+  ASSERT_EQ(sh(zel() + " flic " + dir + "/f 0 4 " + dir + "/b.fli --speed 7 --yes"), 0);
+  // Counting the colours itself gives the host's histogram, so the same file (but the speed).
+  std::vector<uint8_t> a = ReadWholeFile(dir + "/a.fli"), b = ReadWholeFile(dir + "/b.fli");
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(a[16], 5);
+  EXPECT_EQ(b[16], 7);
+  a[16] = b[16];
+  EXPECT_TRUE(a == b);
+  EXPECT_FALSE(fs::exists(dir + "/f000.16b"));  // --yes deleted the frame files
+
+  // The pictures, reduced to 5 bits then through the 6-bit palette, are what ffmpeg shows.
+  size_t frames = 0, pictures = 0;
+  std::vector<uint8_t> shown = rgb_of("ffmpeg -v error -f flic -i " + dir + "/a.fli -f rawvideo -pix_fmt rgb24 -",
+                                      320 * 200 * 3, &frames);
+  std::vector<uint8_t> made = rgb_of("ffmpeg -v error -i " + dir + "/pic%d.png -f rawvideo -pix_fmt rgb24 -",
+                                     150 * 90 * 3, &pictures);
+  ASSERT_EQ(frames, 5u);
+  ASSERT_EQ(pictures, 4u);
+  long wrong = 0;
+  for (size_t f = 0; f < 5; ++f)
+    for (int y = 0; y < 90; ++y)
+      for (int x = 0; x < 150; ++x)
+        for (int k = 0; k < 3; ++k) {
+          uint8_t v6 = uint8_t((made[((f % 4) * 90 * 150 + size_t(y) * 150 + x) * 3 + k] >> 3) * 2);
+          wrong += shown[(f * 200 * 320 + size_t(y) * 320 + x) * 3 + k] != uint8_t((v6 << 2) | (v6 >> 4));
+        }
+  EXPECT_EQ(wrong, 0);
+  // Failures are messages on stderr with a non-zero status.
+  EXPECT_NE(sh(zel() + " flic " + dir + "/missing 0 4 " + dir + "/c.fli --no"), 0);
+  EXPECT_NE(sh(zel() + " flic " + dir + "/f 0 2 " + dir + "/c.fli --no"), 0);
+  fs::remove_all(dir);
+}
