@@ -187,25 +187,6 @@ TEST(BuildAvi, WritesEveryFrameOnceAndFfmpegShowsTheFlippedPaletteFrames) {
   }
 }
 
-TEST(BuildAvi, AnOlderVideoForWindowsWritesNoFileButReadsEveryFrameAndAsksToDelete) {
-  Series s = make_series("version", 0, 4, 32, 16, Scene::Gradient);
-  Call c;
-  std::string out = avitest::scratch("version.avi");
-  std::remove(out.c_str());
-  prepare(&c, &s, out);
-  c.ui.answers = {answer::Yes};
-  vfw::test_hooks::set_version(0x01090000);
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
-  vfw::test_hooks::set_version(0);
-  EXPECT_EQ(c.version_warnings, 1);
-  EXPECT_EQ(c.ui.progress.size(), 1u + 5u);
-  EXPECT_FALSE(avitest::read_avi(out).ok);  // no file
-  ASSERT_EQ(c.ui.boxes.size(), 1u);
-  EXPECT_EQ(c.ui.boxes[0].text, "Delete Temporary files");
-  EXPECT_FALSE(frame_exists(s, 0) || frame_exists(s, 3));  // answered Yes
-  EXPECT_EQ(vfw::test_hooks::init_count(), 0);
-}
-
 // A heap that fails its n-th allocation and counts what is still held.
 struct FailingHeap {
   static int fail_at, calls, held;
@@ -277,29 +258,32 @@ TEST(BuildAvi, FrameFileFailuresEndTheRunWithAClosedFileAndNoDeletionPrompt) {
   EXPECT_EQ(avitest::read_avi(d.path).index.size(), 4u);
 }
 
-TEST(BuildAvi, AFailedOpenOrWriteLeavesTheRestOfTheRunAlone) {
-  Series s = make_series("vfwfail", 0, 4, 16, 16, Scene::MovingShapes);
-  Call c;
-  prepare(&c, &s, "/nonexistent-folder/out.avi");
-  c.ui.answers = {answer::No};
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
-  EXPECT_EQ(c.ui.progress.size(), 1u + 5u);
-  ASSERT_EQ(c.ui.boxes.size(), 1u);
-  EXPECT_EQ(c.ui.boxes[0].text, "Delete Temporary files");
-  EXPECT_EQ(vfw::test_hooks::init_count(), 0);
-
-  Call d;
-  s.list.assign(s.counts.size(), 0);
-  prepare(&d, &s, avitest::scratch("writefail.avi"));
-  d.ui.answers = {answer::No};
-  vfw::test_hooks::fail_next(vfw::test_hooks::Fail::Write);
-  EXPECT_EQ(BuildAviRun(d.args, d.ui.table(), d.platform), 0);
-  ASSERT_EQ(d.ui.boxes.size(), 1u);
-  EXPECT_EQ(d.ui.boxes[0].text, "Delete Temporary files");
-  avitest::AviFacts f = avitest::read_avi(d.path);
-  ASSERT_TRUE(f.ok);
-  EXPECT_TRUE(f.index.empty());  // the first write failed; no later frame was written
-  EXPECT_EQ(vfw::test_hooks::live_objects(), 0);
+// An older Video for Windows, a file that cannot be opened and a failed first write all
+// leave the run going: every frame is read and the deletion prompt comes.
+TEST(BuildAvi, WithoutAviOutputTheRunStillReadsEveryFrameAndAsksToDelete) {
+  enum Trouble { OldVersion, OpenFails, WriteFails };
+  for (Trouble t : {OldVersion, OpenFails, WriteFails}) {
+    Series s = make_series("trouble" + std::to_string(int(t)), 0, 4, 16, 16, Scene::MovingShapes);
+    std::string out = t == OpenFails ? "/nonexistent-folder/out.avi" : avitest::scratch("trouble.avi");
+    std::remove(out.c_str());
+    Call c;
+    prepare(&c, &s, out);
+    c.ui.answers = {t == WriteFails ? answer::Yes : answer::No};
+    if (t == OldVersion) vfw::test_hooks::set_version(0x01090000);
+    if (t == WriteFails) vfw::test_hooks::fail_next_write();
+    EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
+    vfw::test_hooks::set_version(0);
+    EXPECT_EQ(c.version_warnings, t == OldVersion ? 1 : 0);
+    EXPECT_EQ(c.ui.progress.size(), 1u + 5u) << t;
+    ASSERT_EQ(c.ui.boxes.size(), 1u) << t;
+    EXPECT_EQ(c.ui.boxes[0].text, "Delete Temporary files");
+    EXPECT_EQ(frame_exists(s, 0), t != WriteFails);  // Yes deleted them
+    avitest::AviFacts f = avitest::read_avi(out);
+    EXPECT_EQ(f.ok, t == WriteFails) << t;
+    EXPECT_TRUE(f.index.empty());  // after a failed write no later frame is written
+    EXPECT_EQ(vfw::test_hooks::live_objects(), 0);
+    EXPECT_EQ(vfw::test_hooks::init_count(), 0);
+  }
 }
 
 TEST(BuildAvi, RefusesWidthsTheFrameReaderCannotHold) {

