@@ -1,4 +1,4 @@
-// avi_bench [FRAMES] [WIDTH HEIGHT]: frames per second of the AVI writer, frame files to
+// avi_bench [FRAMES] [WIDTH HEIGHT] [gradient|shapes|noise]: frames per second of the AVI writer, frame files to
 // finished AVI, against ffmpeg's own Microsoft Video 1 encoder (16-bit, one thread, a key
 // frame every 7 frames) on the same pixels. Prints sizes and PSNR (8-bit RGB, against the
 // true-colour frames) for both. Not a test: it prints figures.
@@ -87,11 +87,14 @@ int main(int argc, char** argv) {
   long frames = argc > 1 ? std::atol(argv[1]) : 120;
   int w = argc > 3 ? std::atoi(argv[2]) : 640;
   int h = argc > 3 ? std::atoi(argv[3]) : 480;
-  if (frames < 3 || w < 4 || h < 4 || w > 1024 || h > 2048 || w % 4 || h % 4) {
-    std::fprintf(stderr, "usage: avi_bench [FRAMES>=3] [WIDTH HEIGHT, multiples of 4, width <= 1024]\n");
+  std::string kind = argc > 4 ? argv[4] : "gradient";
+  if (frames < 3 || w < 4 || h < 4 || w > 1024 || h > 2048 || w % 4 || h % 4 ||
+      (kind != "gradient" && kind != "shapes" && kind != "noise")) {
+    std::fprintf(stderr, "usage: avi_bench [FRAMES>=3] [WIDTH HEIGHT, multiples of 4, width <= 1024] "
+                         "[gradient|shapes|noise]\n");
     return 2;
   }
-  const Scene scene = Scene::Gradient;
+  const Scene scene = kind == "shapes" ? Scene::MovingShapes : kind == "noise" ? Scene::Noise : Scene::Gradient;
   const std::string dir = "/tmp/zel_avi_bench";
   if (std::system(("mkdir -p " + dir).c_str()) != 0) return 1;
 
@@ -106,7 +109,7 @@ int main(int argc, char** argv) {
   if (!WriteFrameSeries(spec, &counts)) return 1;
   long colours = 0;
   for (uint32_t c : counts) colours += c != 0;
-  std::printf("scene: %ld frames %dx%d, %ld colours (sliding gradient)\n", frames, w, h, colours);
+  std::printf("scene: %ld frames %dx%d, %ld colours (%s)\n", frames, w, h, colours, kind.c_str());
 
   std::vector<uint32_t> counts_copy = counts;
   std::vector<uint16_t> list_copy(counts.size());

@@ -50,41 +50,48 @@ void gather(const Msv1Encoder& enc, const uint8_t* bits, int bx, int by, Block* 
       b->weighted[i][j] = uint32_t(count[i]) * d[b->colour[i] * 256 + b->colour[j]];
 }
 
-// The best single colour among the block's own; the lowest index wins a tie.
-void one_colour(const Block& b, Coding* c) {
-  int best = 0;
+// The best single colour among the block's own (the lowest index wins a tie), when its
+// error is within `limit`; a colour is dropped as soon as its partial error passes that or
+// the best so far, which leaves the same choice as a full search.
+bool one_colour(const Block& b, uint32_t limit, Coding* c) {
+  int best = -1;
   uint32_t best_error = UINT32_MAX;
   for (int j = 0; j < b.colours; ++j) {
+    uint32_t cap = best < 0 ? limit : std::min(limit, best_error - 1);
     uint32_t e = 0;
-    for (int i = 0; i < b.colours; ++i) e += b.weighted[i][j];
-    if (e < best_error) {
+    for (int i = 0; i < b.colours && e <= cap; ++i) e += b.weighted[i][j];
+    if (e <= cap) {
       best_error = e;
       best = j;
     }
   }
+  if (best < 0) return false;
   c->bytes[0] = b.colour[best];
   c->bytes[1] = 0x80;
   c->size = 2;
   c->error = best_error;
   std::memset(c->shown, b.colour[best], 16);
+  return true;
 }
 
 // The best pair among the block's own colours, each pixel taking the nearer one (the
-// lower-indexed one of the pair on a tie). Flags: bit 15 must stay clear, so the colour of
+// lower-indexed one of the pair on a tie), when its error is within `limit`. Flags: bit 15 must stay clear, so the colour of
 // the top-right pixel becomes colour B and a set bit selects colour A.
-void two_colour(const Block& b, Coding* c) {
-  int best_a = 0, best_b = 0;
+bool two_colour(const Block& b, uint32_t limit, Coding* c) {
+  int best_a = -1, best_b = -1;
   uint32_t best_error = UINT32_MAX;
   for (int i = 0; i < b.colours; ++i)
     for (int j = i + 1; j < b.colours; ++j) {
+      uint32_t cap = best_a < 0 ? limit : std::min(limit, best_error - 1);
       uint32_t e = 0;
-      for (int k = 0; k < b.colours; ++k) e += std::min(b.weighted[k][i], b.weighted[k][j]);
-      if (e < best_error) {
+      for (int k = 0; k < b.colours && e <= cap; ++k) e += std::min(b.weighted[k][i], b.weighted[k][j]);
+      if (e <= cap) {
         best_error = e;
         best_a = i;
         best_b = j;
       }
     }
+  if (best_a < 0) return false;
   uint8_t take[16];  // slot each pixel shows
   for (int k = 0; k < 16; ++k) {
     int s = b.slot[k];
@@ -104,6 +111,7 @@ void two_colour(const Block& b, Coding* c) {
   c->bytes[3] = b.colour[colour_b];
   c->size = 4;
   c->error = best_error;
+  return true;
 }
 
 // Each 2x2 quadrant gets the best pair among its own colours. The first colour of a pair
@@ -167,10 +175,7 @@ void eight_colour(const Msv1Encoder& enc, const Block& b, Coding* c) {
 
 // Steps 1-colour, 2-colour, 8-colour in that order; the first within the threshold wins.
 void choose(const Msv1Encoder& enc, const Block& b, Coding* c) {
-  one_colour(b, c);
-  if (c->error <= enc.threshold || b.colours < 2) return;
-  two_colour(b, c);
-  if (c->error <= enc.threshold) return;
+  if (one_colour(b, enc.threshold, c) || two_colour(b, enc.threshold, c)) return;
   eight_colour(enc, b, c);
 }
 
