@@ -22,6 +22,9 @@ int run(const std::vector<std::string>& argv) {
       (has_speed && !zel_parse_long(speed_text, &speed)))
     return zel_usage("flic");
   const std::string& prefix = args[0];
+  if (FrameFileReadName(prefix.c_str(), first) != FrameFileName(prefix.c_str(), first))
+    std::fprintf(stderr, "zel flic: note: frame files are opened under lower-cased names, as the host's "
+                         "file system finds them: %s\n", FrameFileReadName(prefix.c_str(), first).c_str());
 
   // The picture size comes from the first frame file, as the host knows it from rendering.
   int width = 0, height = 0;

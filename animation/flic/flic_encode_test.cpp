@@ -23,21 +23,7 @@ Bytes delta_line(const Bytes& cur, const Bytes& prev, bool* too_big = nullptr) {
   return out;
 }
 
-// Reference decoders of one line, written from the format description.
-Bytes unrun(const Bytes& coded, size_t length) {
-  Bytes line;
-  size_t i = 1;
-  while (line.size() < length && i < coded.size()) {
-    int8_t n = int8_t(coded[i++]);
-    if (n > 0)
-      line.insert(line.end(), size_t(n), coded[i++]);
-    else
-      for (int k = 0; k < -n; ++k) line.push_back(coded[i++]);
-  }
-  EXPECT_EQ(i, coded.size());
-  return line;
-}
-
+// Reference decoder of one delta line, written from the format description.
 Bytes undelta(const Bytes& coded, Bytes line) {
   size_t i = 1, x = 0;
   for (int p = 0; p < coded[0]; ++p) {
@@ -90,18 +76,6 @@ TEST(ByteRun, PacketsHoldAtMost127AndTheCountWrapsAt256) {
   Bytes pairs(640);
   for (int i = 0; i < 640; ++i) pairs[i] = uint8_t(i / 2);
   EXPECT_EQ(byte_run(pairs)[0], 320 % 256);
-}
-
-TEST(ByteRun, RoundTripsRandomLinesWithinItsBound) {
-  std::mt19937 rng(7);
-  for (int trial = 0; trial < 300; ++trial) {
-    Bytes line(1 + rng() % 640);
-    int alphabet = 1 + int(rng() % 4);  // few values: many short runs
-    for (auto& b : line) b = uint8_t(rng() % alphabet);
-    Bytes coded = byte_run(line);
-    ASSERT_LE(coded.size(), FlicByteRunLineBound(int(line.size())));
-    ASSERT_EQ(unrun(coded, line.size()), line) << trial;
-  }
 }
 
 TEST(DeltaLine, MatchesTheWorkedExampleWithTheForced255Skip) {

@@ -195,8 +195,9 @@ size_t FlicRecordBufferBytes(int width, int height) {
 }
 
 int32_t BuildFli(const BuildFliArgs& args, const UiTable& ui, const FrameSetPlatform* platform) {
-  const int32_t count = int32_t(args.end - args.first);
-  if (args.end - args.first < 3 || args.width > kFlicMaxWidth || args.height > kFlicMaxHeight) return count;
+  const int64_t frames = int64_t(args.end) - int64_t(args.first);
+  const int32_t count = int32_t(uint32_t(frames));
+  if (frames < 3 || args.width > kFlicMaxWidth || args.height > kFlicMaxHeight) return count;
   // Outside what the host sends: nothing sensible to write.
   if (args.width < 1 || args.height < 1 || !args.outputPath || !args.framePrefix || !args.colourCounts ||
       !args.colourList)

@@ -177,6 +177,32 @@ void expect_well_formed(const Made& m, long frames) {
   for (size_t f = 0; f < d.frames.size(); ++f) EXPECT_EQ(d.frames[f], m.expected[f]) << "our reader, frame " << f;
 }
 
+// The host's side of one call: arrays, output path buffer, frame prefix.
+struct HostCall {
+  std::vector<uint32_t> counts;
+  std::vector<uint16_t> list = std::vector<uint16_t>(32768);
+  std::vector<char> path;
+  std::string prefix;
+  UiRecorder ui;
+  HostCall(const std::string& output, const std::string& frame_prefix, std::vector<uint32_t> histogram)
+      : counts(std::move(histogram)), path(output.begin(), output.end()), prefix(frame_prefix) {
+    path.push_back('\0');
+  }
+  int32_t build(long first, long end, int w, int h, const FrameSetPlatform* platform = nullptr) {
+    BuildFliArgs args;
+    args.first = first;
+    args.end = end;
+    args.outputPath = path.data();
+    args.framePrefix = prefix.c_str();
+    args.width = w;
+    args.height = h;
+    args.colourCount = 32768;
+    args.colourCounts = counts.data();
+    args.colourList = list.data();
+    return BuildFli(args, ui.table(), platform);
+  }
+};
+
 int count_chunks(const DecodedFlic& d, uint16_t type, size_t from_record) {
   int n = 0;
   for (size_t r = from_record; r < d.chunks.size(); ++r)
@@ -206,23 +232,17 @@ TEST(FlicFiles, DecodePixelExactlyInFfmpegAndInOurReader) {
     EXPECT_EQ(m.ui.boxes[0].text, "Delete Temporary files");
     expect_well_formed(m, s.frames);
     expect_ffmpeg_agrees(m, s.width % 2 != 0);
+    if (s.width % 2 != 0) {  // the last column changes, so the last-byte words matter
+      bool changes = false;
+      for (size_t f = 1; f < m.expected.size(); ++f)
+        for (int y = 0; y < s.height; ++y)
+          changes |= m.expected[f][size_t(y + 1) * s.width - 1] != m.expected[f - 1][size_t(y + 1) * s.width - 1];
+      EXPECT_TRUE(changes);
+    }
     if (s.scene == Scene::Cut && s.width % 4 == 0) {
       EXPECT_GT(count_chunks(m.decoded, 16, 1), 0);  // cuts make copies in delta frames
     }
   }
-}
-
-TEST(FlicFiles, OddWidthLastColumnFollowsEveryFrame) {
-  Made m;
-  make(&m, {Scene::MovingShapes, 333, 203, 5});
-  ASSERT_EQ(m.decoded.error, "");
-  // The moving shapes cross the last column: it changes between frames.
-  bool changes = false;
-  for (size_t f = 1; f < m.expected.size(); ++f)
-    for (int y = 0; y < 203; ++y) changes |= m.expected[f][y * 333 + 332] != m.expected[f - 1][y * 333 + 332];
-  ASSERT_TRUE(changes);
-  for (size_t f = 0; f < m.expected.size(); ++f)
-    for (int y = 0; y < 203; ++y) ASSERT_EQ(m.decoded.frames[f][y * 333 + 332], m.expected[f][y * 333 + 332]);
 }
 
 TEST(FlicFiles, NoiseFirstFrameIsARawCopyAndEqualFramesAreEmptyRecords) {
@@ -259,43 +279,15 @@ TEST(FlicFiles, SpeedIsIn70thsForFliAndMillisecondsForFlc) {
 }
 
 TEST(FlicFiles, TooFewFramesOrTooLargeWriteNothing) {
-  for (auto [w, h, frames] : {std::tuple{320, 200, 2L}, {641, 480, 3L}, {640, 481, 3L}, {0, 10, 3L}}) {
-    Made m;
-    make(&m, {Scene::Still, w, h, frames});
-    EXPECT_EQ(m.result, frames);
-    EXPECT_TRUE(m.ui.boxes.empty());
-    EXPECT_TRUE(m.ui.progress.empty());
-    EXPECT_FALSE(fs::exists(m.output));
-  }
-}
-
-TEST(FlicExport, LowerCasesTheOutputPathAndDeletesFramesOnYes) {
   TempDir dir;
-  std::vector<uint32_t> histogram;
-  ASSERT_TRUE(WriteFrameSeries({dir / "f", 0, 3, 16, 8, Scene::MovingShapes, RowCoding::RunLength}, &histogram));
-  std::vector<uint16_t> list(32768);
-  std::string path = dir.path + "/Shot.FLI";
-  std::vector<char> buffer(path.begin(), path.end());
-  buffer.push_back('\0');
-  std::string prefix = dir / "f";
-  BuildFliArgs args;
-  args.first = 0;
-  args.end = 3;
-  args.outputPath = buffer.data();
-  args.framePrefix = prefix.c_str();
-  args.width = 16;
-  args.height = 8;
-  args.colourCount = 32768;
-  args.colourCounts = histogram.data();
-  args.colourList = list.data();
-  UiRecorder ui;
-  ui.answers = {answer::Yes};
-  EXPECT_EQ(BuildFli(args, ui.table(), nullptr), 0);
-  EXPECT_EQ(std::string(buffer.data()), dir.path + "/shot.fli");
-  EXPECT_TRUE(fs::exists(dir / "shot.fli"));
-  EXPECT_EQ(ui.progress.front(), "Building color palette");
-  EXPECT_EQ(ui.progress.back(), "Building frame 003");
-  for (long n = 0; n < 3; ++n) EXPECT_FALSE(fs::exists(FrameFileName(prefix.c_str(), n)));
+  for (auto [w, h, frames] : {std::tuple{320, 200, 2L}, {641, 480, 3L}, {640, 481, 3L}, {0, 10, 3L}, {10, -1, 3L}}) {
+    HostCall call(dir / "out.flc", dir / "f", std::vector<uint32_t>(32768, 1));
+    EXPECT_EQ(call.build(10, 10 + frames, w, h), frames);
+    EXPECT_TRUE(call.ui.boxes.empty());
+    EXPECT_TRUE(call.ui.progress.empty());
+    EXPECT_EQ(call.counts[5], 1u);  // the histogram is untouched
+    EXPECT_FALSE(fs::exists(dir / "out.flc"));
+  }
 }
 
 namespace {
@@ -331,23 +323,11 @@ TEST(FlicExport, ReportsEveryFailureAndKeepsTheFrameFiles) {
     TempDir dir;
     std::vector<uint32_t> histogram;
     ASSERT_TRUE(WriteFrameSeries({dir / "f", 0, 3, 16, 8, Scene::MovingShapes, RowCoding::Raw}, &histogram));
-    std::vector<uint16_t> list(32768);
-    std::string path = dir / c.output_name;
-    std::vector<char> buffer(path.begin(), path.end());
-    buffer.push_back('\0');
-    std::string prefix = dir / "f";
-    BuildFliArgs args;
-    args.end = 3;
-    args.outputPath = buffer.data();
-    args.framePrefix = prefix.c_str();
-    args.width = 16;
-    args.height = 8;
-    args.colourCount = 32768;
-    args.colourCounts = histogram.data();
-    args.colourList = list.data();
-    UiRecorder ui;
-    ui.answers = {answer::Cancel, answer::Yes};
-    EXPECT_EQ(BuildFli(args, ui.table(), &platform), c.result);
+    HostCall call(dir / c.output_name, dir / "f", histogram);
+    call.ui.answers = {answer::Cancel, answer::Yes};
+    EXPECT_EQ(call.build(0, 3, 16, 8, &platform), c.result);
+    const UiRecorder& ui = call.ui;
+    const std::string& prefix = call.prefix;
     ASSERT_EQ(ui.boxes.size(), 1u);  // no deletion prompt after a failure
     EXPECT_EQ(ui.boxes[0].text, c.text);
     EXPECT_EQ(ui.boxes[0].caption, c.caption);
@@ -369,22 +349,10 @@ TEST(FlicExport, BadFrameFilesStopTheRunAndLeaveTheProvisionalHeader) {
       px[5] = 0x9000;
       ASSERT_TRUE(WriteFramePixels(FrameFileName((dir / "f").c_str(), 2), 16, 8, px, RowCoding::Raw));
     }
-    std::vector<uint16_t> list(32768);
-    std::string path = dir / "out.fli";
-    std::vector<char> buffer(path.begin(), path.end());
-    buffer.push_back('\0');
-    std::string prefix = dir / "f";
-    BuildFliArgs args;
-    args.end = 4;
-    args.outputPath = buffer.data();
-    args.framePrefix = prefix.c_str();
-    args.width = 16;
-    args.height = 8;
-    args.colourCount = 32768;
-    args.colourCounts = histogram.data();
-    args.colourList = list.data();
-    UiRecorder ui;
-    EXPECT_EQ(BuildFli(args, ui.table(), nullptr), 0);
+    HostCall call(dir / "out.fli", dir / "f", histogram);
+    EXPECT_EQ(call.build(0, 4, 16, 8), 0);
+    const UiRecorder& ui = call.ui;
+    const std::string path = dir / "out.fli";
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, missing ? "Temporary file open failed" : "Read failed on temporary file");
     std::vector<uint8_t> file = ReadWholeFile(path);

@@ -51,12 +51,15 @@ void FrameSetBuildPalette(FrameSetRun* run) {
 
 FramesResult FrameSetRunFrames(FrameSetRun* run, const FrameSetWriter& writer, uint8_t* frame,
                                size_t rowStride) {
-  for (long e = run->first; e <= run->end; ++e) {
+  // Counted in 64 bits so that frame numbers near the top of the range cannot overflow.
+  const int64_t passes = int64_t(run->end) - int64_t(run->first);
+  for (int64_t i = 0; i <= passes; ++i) {
+    const long e = long(run->first + i);
     char text[64];
     std::snprintf(text, sizeof text, "Building frame %03ld", e);
     ui_progress(run->ui, text);
     // The last pass reads the first frame again: it closes the animation.
-    switch (ReadFrame(run, e < run->end ? e : run->first, frame, rowStride)) {
+    switch (ReadFrame(run, i < passes ? e : run->first, frame, rowStride)) {
       case ReadOk:
         break;
       case ReadOpenFailed:
@@ -66,8 +69,8 @@ FramesResult FrameSetRunFrames(FrameSetRun* run, const FrameSetWriter& writer, u
         ui_message(run->ui, "Read failed on temporary file", "Error", kErrorFlags);
         return FramesReadFailed;
     }
-    int result = e == run->first ? writer.start(writer.context, frame)
-                 : e == run->end ? writer.finish(writer.context, frame)
+    int result = i == 0        ? writer.start(writer.context, frame)
+                 : i == passes ? writer.finish(writer.context, frame)
                                  : writer.add(writer.context, frame);
     if (result < 0) return FramesWriterFailed;
   }

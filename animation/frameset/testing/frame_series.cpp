@@ -18,9 +18,11 @@ uint32_t hash(uint32_t x) {
   return x;
 }
 
-void shapes(std::vector<uint16_t>& px, int w, int h, long n) {
+void shapes(std::vector<uint16_t>& px, int w, int h, long n, bool rich = false) {
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) px[size_t(y) * w + x] = rgb(x * 8 / (w ? w : 1), y * 12 / (h ? h : 1), 6);
+    for (int x = 0; x < w; ++x)
+      px[size_t(y) * w + x] = rich ? rgb(x * 32 / (w ? w : 1), y * 32 / (h ? h : 1), (x / 3 + y / 2) % 32)
+                                   : rgb(x * 8 / (w ? w : 1), y * 12 / (h ? h : 1), 6);
   auto rect = [&](int x0, int y0, int rw, int rh, uint16_t c) {
     for (int y = y0; y < y0 + rh; ++y)
       for (int x = x0; x < x0 + rw; ++x)
@@ -48,6 +50,9 @@ std::vector<uint16_t> SceneFrame(Scene scene, int w, int h, long n) {
       break;
     case Scene::MovingShapes:
       shapes(px, w, h, n);
+      break;
+    case Scene::RichShapes:
+      shapes(px, w, h, n, true);
       break;
     case Scene::Gradient:
       for (int y = 0; y < h; ++y)

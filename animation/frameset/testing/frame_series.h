@@ -14,6 +14,7 @@ enum class Scene {
   Noise,         // independent random pixels every frame
   Still,         // every frame the same
   Cut,           // moving shapes, and noise every third frame (hard cuts)
+  RichShapes,    // moving shapes over a still background of several thousand colours
 };
 
 // Pixels (rgb555 words, rows top-down) of frame n of a scene.
