@@ -46,6 +46,15 @@ TEST_P(FfmpegDecodes, ToTheFramesTheEncoderShows) {
   EXPECT_EQ(avitest::command_line("ffprobe -v error -select_streams v -show_entries stream=codec_name,r_frame_rate "
                                   "-of csv=p=0 '" + path + "'"),
             "msvideo1,15/1");
+  // ffprobe reads the key frames from idx1: frames 0 and 7.
+  std::string keys;
+  FILE* probe = popen(("ffprobe -v error -select_streams v -show_entries packet=flags -of csv=p=0 '" + path + "'").c_str(), "r");
+  ASSERT_NE(probe, nullptr);
+  char line[64];
+  while (std::fgets(line, sizeof line, probe))
+    if (line[0] == 'K' || line[0] == '_') keys += line[0];
+  pclose(probe);
+  EXPECT_EQ(keys, "K______K_");
   std::vector<uint8_t> pal8, rgb;
   ASSERT_TRUE(avitest::ffmpeg_decode(path, "pal8", &pal8));
   ASSERT_TRUE(avitest::ffmpeg_decode(path, "rgb24", &rgb));
