@@ -1,5 +1,6 @@
 // CLIPPACK.dll under Wine: loaded by name, its boxes answered, _BuildAvi called by name.
 #include <windows.h>
+#include <vfw.h>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/avi/msvideo1.h"
 #include "animation/frameset/testing/frame_series.h"
 #include "tests/win32/testkit.h"
 
@@ -160,6 +162,84 @@ TEST(ClipPack, RefusesPicturesWiderThanTheFrameReader) {
   EXPECT_EQ(script.steps_done(), 3u);
   EXPECT_FALSE(exists("wide.avi"));
   EXPECT_EQ(counts[7], 1u);
+}
+
+// Wine's own Microsoft Video 1 decompressor, through the AVI file reading interface,
+// shows the coded blocks of the DLL's file exactly as the compressor's model says.
+TEST(ClipPack, WinesOwnDecoderShowsWhatTheCompressorShows) {
+  const int w = 101, h = 50, stride = 104, n = 9;
+  Frames f = write_frames("clippack_wine_decoder", 0, n, w, h);
+  // The expected pictures, made beside the DLL: palette from a copy of the histogram,
+  // frames read by the frame set and flipped into bitmap rows, the compressor's model.
+  std::vector<uint32_t> counts = f.counts;
+  std::vector<uint16_t> list(counts.size());
+  FrameSetRun run;
+  run.prefix = f.prefix.c_str();
+  run.first = 0;
+  run.end = n;
+  run.width = w;
+  run.height = h;
+  run.colourCount = uint32_t(counts.size());
+  run.colourCounts = counts.data();
+  run.colourList = list.data();
+  run.compressedRowWords = kAviRowWords;
+  FrameSetBuildPalette(&run);
+  std::vector<uint8_t> quads(1024, 0);
+  for (int i = 0; i < 256; ++i) {
+    quads[size_t(4 * i)] = uint8_t(run.blue[i] * 4);
+    quads[size_t(4 * i + 1)] = uint8_t(run.green[i] * 4);
+    quads[size_t(4 * i + 2)] = uint8_t(run.red[i] * 4);
+  }
+  Msv1Encoder enc;
+  ASSERT_TRUE(msv1_init(&enc, w, h, quads.data(), 6500, 7));
+  std::vector<std::vector<uint8_t>> shown;
+  std::vector<uint8_t> frame(size_t(w) * h), bits(size_t(stride) * h, 0), packet;
+  for (int i = 0; i < n; ++i) {
+    ASSERT_EQ(ReadFrame(&run, i, frame.data(), size_t(w)), ReadOk);
+    for (int r = 0; r < h; ++r) std::memcpy(&bits[size_t(h - 1 - r) * stride], &frame[size_t(r) * w], size_t(w));
+    msv1_encode_frame(&enc, bits.data(), &packet);
+    shown.push_back(enc.shown);
+  }
+
+  UiScript script({debug_box(nullptr), {"#32770", "Flic", press(IDNO)}, debug_box(nullptr)});
+  HMODULE m = LoadLibraryA("CLIPPACK.dll");
+  ASSERT_NE(m, nullptr);
+  char path[64] = "clippack_wine_decoder\\out";
+  EXPECT_EQ(find_build(m)(0, nullptr, 0, n, path, f.prefix.c_str(), w, h, uint32_t(f.counts.size()), 0,
+                          f.counts.data(), f.list.data()),
+            0);
+  FreeLibrary(m);
+  EXPECT_EQ(script.steps_done(), 3u);
+
+  AVIFileInit();
+  PAVIFILE file = nullptr;
+  PAVISTREAM stream = nullptr;
+  ASSERT_EQ(AVIFileOpenA(&file, path, OF_READ | OF_SHARE_DENY_WRITE, nullptr), 0);
+  ASSERT_EQ(AVIFileGetStream(file, &stream, streamtypeVIDEO, 0), 0);
+  EXPECT_EQ(AVIStreamLength(stream), n);
+  BITMAPINFOHEADER wanted{};
+  wanted.biSize = sizeof wanted;
+  wanted.biWidth = w;
+  wanted.biHeight = h;
+  wanted.biPlanes = 1;
+  wanted.biBitCount = 8;
+  wanted.biCompression = BI_RGB;
+  PGETFRAME frames = AVIStreamGetFrameOpen(stream, &wanted);
+  ASSERT_NE(frames, nullptr);
+  for (int i = 0; i < n; ++i) {
+    auto* bi = static_cast<BITMAPINFOHEADER*>(AVIStreamGetFrame(frames, i));
+    ASSERT_NE(bi, nullptr) << i;
+    ASSERT_EQ(bi->biBitCount, 8) << i;
+    const uint8_t* got = reinterpret_cast<const uint8_t*>(bi) + bi->biSize + 4 * (bi->biClrUsed ? bi->biClrUsed : 256);
+    long mismatches = 0;
+    for (int y = 0; y < h / 4 * 4; ++y)  // block rows from the bottom; whole blocks only
+      for (int x = 0; x < w / 4 * 4; ++x) mismatches += got[size_t(y) * stride + x] != shown[size_t(i)][size_t(y) * stride + x];
+    EXPECT_EQ(mismatches, 0) << "frame " << i;
+  }
+  AVIStreamGetFrameClose(frames);
+  AVIStreamRelease(stream);
+  AVIFileRelease(file);
+  AVIFileExit();
 }
 
 }  // namespace
