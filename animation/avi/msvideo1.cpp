@@ -56,7 +56,7 @@ void gather(const Msv1Encoder& enc, const uint8_t* bits, int bx, int by, Block* 
 bool one_colour(const Block& b, uint32_t limit, Coding* c) {
   int best = -1;
   uint32_t best_error = UINT32_MAX;
-  for (int j = 0; j < b.colours; ++j) {
+  for (int j = 0; j < b.colours && best_error > 0; ++j) {
     uint32_t cap = best < 0 ? limit : std::min(limit, best_error - 1);
     uint32_t e = 0;
     for (int i = 0; i < b.colours && e <= cap; ++i) e += b.weighted[i][j];
@@ -75,13 +75,14 @@ bool one_colour(const Block& b, uint32_t limit, Coding* c) {
 }
 
 // The best pair among the block's own colours, each pixel taking the nearer one (the
-// lower-indexed one of the pair on a tie), when its error is within `limit`. Flags: bit 15 must stay clear, so the colour of
-// the top-right pixel becomes colour B and a set bit selects colour A.
+// lower-indexed one of the pair on a tie), when its error is within `limit`. Flags: bit 15
+// must stay clear, so the colour of the top-right pixel becomes colour B and a set bit
+// selects colour A.
 bool two_colour(const Block& b, uint32_t limit, Coding* c) {
   int best_a = -1, best_b = -1;
   uint32_t best_error = UINT32_MAX;
-  for (int i = 0; i < b.colours; ++i)
-    for (int j = i + 1; j < b.colours; ++j) {
+  for (int i = 0; i < b.colours && best_error > 0; ++i)
+    for (int j = i + 1; j < b.colours && best_error > 0; ++j) {
       uint32_t cap = best_a < 0 ? limit : std::min(limit, best_error - 1);
       uint32_t e = 0;
       for (int k = 0; k < b.colours && e <= cap; ++k) e += std::min(b.weighted[k][i], b.weighted[k][j]);

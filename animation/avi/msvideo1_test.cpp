@@ -127,6 +127,23 @@ TEST(Msv1Encoder, TwoColourBlocksKeepBit15ClearAndLowQualityMergesNearColours) {
   EXPECT_EQ(out[4], 80);
 }
 
+TEST(Msv1Encoder, TiesBetweenEqualColoursUnderDifferentIndicesGoToTheLowestIndex) {
+  // Indices 8 and 9 are the same grey. Left block: only those two (one colour, index 8).
+  // Right block: those two and a far grey 200 (pairs 8/200 and 9/200 both exact: 8/200).
+  const uint8_t pic[4][8] = {{9, 8, 9, 8, 9, 8, 200, 200},
+                             {8, 9, 8, 9, 8, 9, 200, 200},
+                             {9, 9, 8, 8, 9, 9, 200, 200},
+                             {8, 8, 9, 9, 8, 8, 200, 200}};
+  std::vector<uint8_t> bits = two_blocks(pic);
+  std::vector<uint8_t> pal = grey_palette();
+  Msv1Encoder enc;
+  ASSERT_TRUE(msv1_init(&enc, 8, 4, pal.data(), 10000, 7));
+  std::vector<uint8_t> out;
+  msv1_encode_frame(&enc, bits.data(), &out);
+  ASSERT_TRUE(walk(out, 2).ok);
+  EXPECT_EQ(out, (std::vector<uint8_t>{8, 0x80, out[2], out[3], 8, 200, 0, 0}));
+}
+
 TEST(Msv1Encoder, KeyFramesEverySevenCarryNoSkipWordsAndUnchangedDeltasAreAllSkips) {
   const int w = 64, h = 32;
   std::vector<uint8_t> pal = scene_palette();
