@@ -359,8 +359,9 @@ int32_t curve_pieces(const OutlinePoint* p, int32_t minimum) {
 bool add_outline_segment(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (x0 == x1 && y0 == y1) return false;
   SegmentList& list = *m.segments;
-  try {
-    list.segments.reserve(list.segments.size() + 2);
+  try {  // room for the segment and a joining one first, so that neither half fails
+    size_t need = list.segments.size() + 2;
+    if (list.segments.capacity() < need) list.segments.reserve(need * 2);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -44,15 +44,20 @@ void ZEL_CDECL on_create_object(ModelObject* parent) {
   (void)parent;
 }
 
-// Exact capacity, and a new array every time so that a stale pointer shows.
+// Exact capacity. Small models get a new array on every call so that a stale pointer
+// shows (under AddressSanitizer); large ones move only when they grow past their storage.
 void ZEL_CDECL on_reserve_vertices(int32_t n) {
   if (!active) return;
   record("reserve_vertices %ld", n);
   RecordingModel& r = *active;
   if (n < r.vertex_count) return fault("reserve_vertices below the vertex count");
-  std::vector<ModelVertex> moved(static_cast<size_t>(n));
-  for (int32_t i = 0; i < r.vertex_count; ++i) moved[size_t(i)] = r.vertices[size_t(i)];
-  r.vertices.swap(moved);
+  if (n <= 4096) {
+    std::vector<ModelVertex> moved(static_cast<size_t>(n));
+    for (int32_t i = 0; i < r.vertex_count; ++i) moved[size_t(i)] = r.vertices[size_t(i)];
+    r.vertices.swap(moved);
+  } else {
+    r.vertices.resize(size_t(n));
+  }
   r.vertex_capacity = n;
   r.vertex_array = r.vertices.data();
 }
