@@ -223,8 +223,8 @@ int decode_charstring() {
   GlyphProgram* target = nullptr;
   try {
     if (g.in_subrs) {
-      if (g.subr_index < 0 || g.subr_index >= g.subr_count) return 2;
-      target = &g_subrs.entries[size_t(g.subr_index)];
+      // An index outside the declared count fails at the first token stored.
+      if (g.subr_index >= 0 && g.subr_index < g.subr_count) target = &g_subrs.entries[size_t(g.subr_index)];
     } else if (g.mode == Mode::All) {
       g.all->push_back(NamedGlyph{g.current_name, {}});
       target = &g.all->back().program;
@@ -239,6 +239,7 @@ int decode_charstring() {
       int b = charstring_byte();
       if (b < 0) break;  // the font ended inside the charstring
       --n;
+      if (!target) return 2;
       CharToken t{b, kTokenOperator};
       if (b >= 32) {
         t.kind = kTokenNumber;

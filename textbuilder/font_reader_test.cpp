@@ -7,6 +7,7 @@
 
 #include "common/message_box.h"
 #include "common/ui_recorder.h"
+#include "textbuilder/charstring.h"
 #include "textbuilder/test_font.h"
 
 namespace {
@@ -253,6 +254,44 @@ TEST(FontReader, LinesSplitAt256AndAtPutInClearText) {
   EXPECT_EQ(lines[6], "readonly def\n");
   EXPECT_EQ(read_first_font_line(path.c_str()), "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
   EXPECT_EQ(read_first_font_line("/nonexistent"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged fonts: bytes of a good font overwritten at random (fixed seed), in both forms.
+// Every scan must end with one of its three results, and whatever it decoded must run
+// through the interpreter (AddressSanitizer watches the reads and writes).
+TEST(FontReader, DamagedFontsEndCleanly) {
+  uint32_t seed = 12345;
+  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  for (bool pfb : {true, false}) {
+    TestFont f = two_glyph_font();
+    f.pfb = pfb;
+    const std::vector<uint8_t> good = f.bytes();
+    std::string path = f.write(pfb ? "damaged.pfb" : "damaged.pfa");
+    for (int round = 0; round < 150; ++round) {
+      std::vector<uint8_t> bytes = good;
+      int hits = 1 + int(next() % 8);
+      for (int h = 0; h < hits; ++h) bytes[next() % bytes.size()] = uint8_t(next());
+      FILE* out = std::fopen(path.c_str(), "wb");
+      ASSERT_NE(out, nullptr);
+      std::fwrite(bytes.data(), 1, next() % 4 == 0 ? next() % bytes.size() : bytes.size(), out);
+      std::fclose(out);
+      UiRecorder ui;
+      font_reader_setup(test_glyph_table(), ui.table());
+      font_reader_clear();
+      ScanResult r = load_glyph_program('A', path.c_str());
+      EXPECT_TRUE(r == ScanDone || r == ScanOutOfMemory) << round;
+      EXPECT_LE(loaded_glyph().tokens.size(), bytes.size()) << round;
+      SegmentList segments;
+      begin_preview(&segments, &loaded_subrs());
+      run_preview_program(loaded_glyph());
+      EXPECT_LE(segments.count(), kMaxPiecesPerGlyph + 2) << round;
+      font_reader_clear();
+    }
+  }
 }
 
 }  // namespace
