@@ -5,6 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+#include FT_TYPE1_TABLES_H
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 
 #include "textbuilder/charstring.h"
 #include "textbuilder/font_reader.h"
+#include "common/ui_recorder.h"
 
 namespace {
 
@@ -268,6 +270,66 @@ TEST(Corpus, CyrillicAndCulmusDifferOnlyInKnownWays) {
     EXPECT_TRUE(t.unexplained.empty()) << family;
     EXPECT_EQ(t.preview_mismatch, 0);
   }
+}
+
+// The builder's own path: one scan per character code. The glyph name it settles on must
+// be the one FreeType's reading of the font's Encoding gives (the standard encoding, that is
+// the glyph-name table, when the font has none of its own), and the program must be the
+// one the single-pass decode found under that name.
+TEST(Corpus, PerCharacterScansFollowTheFontsEncoding) {
+  const char* b = std::getenv("ZEL_BUILD_DIR");
+  std::string table = std::string(b ? b : ".") + "/bin/" + kGlyphTableName;
+  FILE* tf = std::fopen(table.c_str(), "rb");
+  ASSERT_NE(tf, nullptr);
+  std::vector<char> names(256 * 64);
+  ASSERT_EQ(std::fread(names.data(), 1, names.size(), tf), names.size());
+  std::fclose(tf);
+  UiRecorder ui;
+  font_reader_setup(table, ui.table());
+  FT_Library ft;
+  ASSERT_EQ(FT_Init_FreeType(&ft), 0);
+  long scans = 0, own_encoding = 0;
+  for (const char* family : {"urw", "cyr", "culmus"}) {
+    std::string dir = corpus_dir() + "/" + family;
+    for (const std::string& font : fonts_in(dir)) {
+      std::string pfb = dir + "/" + font + ".pfb";
+      std::vector<NamedGlyph> all;
+      ASSERT_EQ(load_all_glyphs(pfb.c_str(), &all), ScanDone);
+      font_reader_clear();
+      std::map<std::string, const GlyphProgram*> first;
+      for (const NamedGlyph& g : all) first.emplace(g.name, &g.program);
+      FT_Face face;
+      ASSERT_EQ(FT_New_Face(ft, pfb.c_str(), 0, &face), 0);
+      T1_EncodingType type = T1_ENCODING_TYPE_NONE;
+      FT_Get_PS_Font_Value(face, PS_DICT_ENCODING_TYPE, 0, &type, sizeof type);
+      for (int code = 33; code < 127; code += 3) {
+        std::string expected = std::string(&names[size_t(code) * 64]);
+        if (type == T1_ENCODING_TYPE_ARRAY) {
+          char entry[64] = {0};
+          if (FT_Get_PS_Font_Value(face, PS_DICT_ENCODING_ENTRY, FT_UInt(code), entry, sizeof entry) > 0 && entry[0] &&
+              std::string(entry) != ".notdef") {
+            expected = std::string("/") + entry;
+            ++own_encoding;
+          }
+        }
+        font_reader_clear();
+        ASSERT_EQ(load_glyph_program(code, pfb.c_str()), ScanDone) << font << " " << code;
+        ++scans;
+        EXPECT_EQ(std::string(wanted_glyph_name()), expected) << font << " code " << code;
+        auto it = first.find(expected);
+        if (it == first.end()) {
+          EXPECT_EQ(loaded_glyph().count(), 0) << font << " code " << code;
+        } else {
+          EXPECT_TRUE(same_programs(loaded_glyph(), *it->second)) << font << " code " << code;
+        }
+      }
+      font_reader_clear();
+      FT_Done_Face(face);
+    }
+  }
+  FT_Done_FreeType(ft);
+  std::printf("%ld per-character scans, %ld names from fonts' own Encoding\n", scans, own_encoding);
+  EXPECT_GT(own_encoding, 300);  // the own-Encoding path was exercised
 }
 
 }  // namespace
