@@ -7,6 +7,15 @@
 
 namespace {
 
+// Fonts written by a test process are removed when it ends.
+struct WrittenFiles {
+  std::vector<std::string> paths;
+  ~WrittenFiles() {
+    for (const std::string& p : paths) std::remove(p.c_str());
+  }
+};
+WrittenFiles written;
+
 void append(std::vector<uint8_t>& out, const std::string& s) { out.insert(out.end(), s.begin(), s.end()); }
 
 std::vector<uint8_t> encrypt(const std::vector<uint8_t>& plain, uint16_t key) {
@@ -129,6 +138,7 @@ std::string TestFont::write(const std::string& file_name) const {
   std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/zel-qel-" + std::to_string(getpid()) + "-" + file_name;
   std::vector<uint8_t> data = bytes();
   FILE* f = std::fopen(path.c_str(), "wb");
+  written.paths.push_back(path);
   if (f) {
     std::fwrite(data.data(), 1, data.size(), f);
     std::fclose(f);
