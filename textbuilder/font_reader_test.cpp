@@ -1,0 +1,297 @@
+#include "textbuilder/font_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/message_box.h"
+#include "common/ui_recorder.h"
+#include "textbuilder/charstring.h"
+#include "textbuilder/test_font.h"
+
+namespace {
+
+// A glyph exercising every number form and an escape.
+const std::vector<CharToken> kProgramA = {num(50),  num(600), op(13), num(10),   num(-10), op(21), num(200),
+                                          op(6),    num(-500), num(1131), op(5), num(-1131), op(7),
+                                          num(108), num(-108), num(107), num(-107), op(8), op(9),
+                                          op(12),   op(7),    op(14)};
+const std::vector<CharToken> kProgramB = {num(0), num(500), op(13), num(1), op(10), op(14)};
+
+TestFont two_glyph_font() {
+  TestFont f;
+  f.subrs = {{num(3), num(0), num(1), op(12), op(16), op(11)}, {num(7), op(6), op(11)}};
+  f.glyphs = {{"/B", kProgramB}, {"/A", kProgramA}, {"/C", {num(1), op(4), op(14)}}};
+  return f;
+}
+
+struct Scan {
+  ScanResult result;
+  std::vector<CharToken> glyph;
+  std::vector<std::vector<CharToken>> subrs;
+  std::vector<RecordedBox> boxes;
+};
+
+Scan scan(const std::string& path, int code) {
+  UiRecorder ui;
+  font_reader_setup(test_glyph_table(), ui.table());
+  font_reader_clear();
+  Scan s;
+  s.result = load_glyph_program(code, path.c_str());
+  s.glyph = loaded_glyph().tokens;
+  for (const GlyphProgram& p : loaded_subrs().entries) s.subrs.push_back(p.tokens);
+  s.boxes = ui.boxes;
+  font_reader_clear();
+  return s;
+}
+
+bool same(const std::vector<CharToken>& a, const std::vector<CharToken>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].value != b[i].value || (a[i].kind == kTokenOperator) != (b[i].kind == kTokenOperator)) return false;
+  return true;
+}
+
+TEST(GlyphTable, HoldsStandardNamesWithTheirSlash) {
+  FILE* f = std::fopen(test_glyph_table().c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<char> table(256 * 64);
+  ASSERT_EQ(std::fread(table.data(), 1, table.size(), f), table.size());
+  EXPECT_EQ(std::fgetc(f), EOF);
+  std::fclose(f);
+  auto name = [&](int code) { return std::string(&table[size_t(code) * 64]); };
+  EXPECT_EQ(name('A'), "/A");
+  EXPECT_EQ(name('z'), "/z");
+  EXPECT_EQ(name(' '), "/space");
+  EXPECT_EQ(name('\''), "/quoteright");
+  EXPECT_EQ(name('`'), "/quoteleft");
+  EXPECT_EQ(name('~'), "/asciitilde");
+  EXPECT_EQ(name(1), "/.notdef");
+  EXPECT_EQ(name(127), "/.notdef");
+  EXPECT_EQ(name(251), "/germandbls");
+  for (int code = 0; code < 256; ++code) EXPECT_EQ(table[size_t(code) * 64 + 63], '\0') << code;
+}
+
+TEST(FontReader, PfbAndPfaGiveTheSameProgramsWhateverEndsTheMarkerLine) {
+  TestFont f = two_glyph_font();
+  Scan reference = scan(f.write("ref.pfb"), 'A');
+  ASSERT_EQ(reference.result, ScanDone);
+  EXPECT_TRUE(same(reference.glyph, kProgramA));
+  ASSERT_EQ(reference.subrs.size(), 2u);
+  EXPECT_TRUE(same(reference.subrs[0], f.subrs[0]));
+  EXPECT_TRUE(same(reference.subrs[1], f.subrs[1]));
+  EXPECT_TRUE(reference.boxes.empty());
+
+  f.marker_end = "\r";  // a CR ending the text segment is delivered as LF
+  Scan cr = scan(f.write("cr.pfb"), 'A');
+  EXPECT_TRUE(same(cr.glyph, kProgramA));
+  EXPECT_EQ(cr.subrs.size(), 2u);
+
+  f.pfb = false;
+  f.marker_end = "\n";
+  Scan pfa = scan(f.write("lf.pfa"), 'A');
+  EXPECT_TRUE(same(pfa.glyph, kProgramA));
+  ASSERT_EQ(pfa.subrs.size(), 2u);
+  EXPECT_TRUE(same(pfa.subrs[1], f.subrs[1]));
+
+  // A PFA marker line ending in CR is read as text to the end: nothing is decrypted.
+  f.marker_end = "\r";
+  Scan pfa_cr = scan(f.write("cr.pfa"), 'A');
+  EXPECT_EQ(pfa_cr.result, ScanDone);
+  EXPECT_TRUE(pfa_cr.glyph.empty());
+  EXPECT_TRUE(pfa_cr.subrs.empty());
+}
+
+TEST(FontReader, FindsGlyphsAnywhereInTheDictionary) {
+  TestFont f = two_glyph_font();
+  std::string path = f.write("order.pfb");
+  EXPECT_TRUE(same(scan(path, 'B').glyph, kProgramB));
+  EXPECT_TRUE(same(scan(path, 'C').glyph, f.glyphs[2].program));
+  EXPECT_EQ(list_glyph_names(path.c_str()), (std::vector<std::string>{"/B", "/A", "/C"}));
+  std::vector<NamedGlyph> all;
+  EXPECT_EQ(load_all_glyphs(path.c_str(), &all), ScanDone);
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[1].name, "/A");
+  EXPECT_TRUE(same(all[1].program.tokens, kProgramA));
+  font_reader_clear();
+}
+
+TEST(FontReader, OwnEncodingEntriesReplaceTheTableNames) {
+  for (bool one_line : {false, true}) {
+    TestFont f = two_glyph_font();
+    f.encoding = {{65, "/B"}, {66, "/C"}, {67, "/A"}};
+    f.encoding_on_one_line = one_line;
+    std::string path = f.write(one_line ? "enc1.pfa" : "enc.pfa");
+    EXPECT_TRUE(same(scan(path, 'A').glyph, kProgramB)) << one_line;
+    EXPECT_TRUE(same(scan(path, 'C').glyph, kProgramA)) << one_line;
+    Scan unlisted = scan(path, 'D');  // not listed: the table's /D, absent from the font
+    EXPECT_TRUE(unlisted.glyph.empty());
+  }
+}
+
+TEST(FontReader, LenIvZeroDropsNothingAndANegativeOneIsNotRecognised) {
+  TestFont f = two_glyph_font();
+  f.len_iv = 0;
+  Scan zero = scan(f.write("leniv0.pfb"), 'A');
+  EXPECT_TRUE(same(zero.glyph, kProgramA));
+  EXPECT_TRUE(same(zero.subrs[0], f.subrs[0]));
+
+  f.len_iv = 4;  // charstrings keep 4 leading bytes, the font claims -1
+  f.len_iv_text = "/lenIV -1 def";
+  EXPECT_TRUE(same(scan(f.write("lenivm1.pfb"), 'A').glyph, kProgramA));
+}
+
+TEST(FontReader, FourByteNumbersKeepTheirWholeValue) {
+  TestFont f;
+  std::vector<CharToken> p = {wide(65536 + 100), wide(67074), wide(-100000), wide(5), op(14)};
+  f.glyphs = {{"/A", p}};
+  Scan s = scan(f.write("wide.pfb"), 'A');
+  ASSERT_EQ(s.glyph.size(), 5u);
+  EXPECT_EQ(s.glyph[0].value, 65636);
+  EXPECT_EQ(s.glyph[1].value, 67074);
+  EXPECT_EQ(s.glyph[2].value, -100000);
+  EXPECT_EQ(s.glyph[3].value, 5);
+  EXPECT_EQ(s.glyph[0].kind, kTokenNumber);
+}
+
+TEST(FontReader, MissingGlyphReportsAtTheEndLineOnly) {
+  TestFont f = two_glyph_font();
+  Scan s = scan(f.write("missing.pfb"), 'Z');
+  EXPECT_EQ(s.result, ScanDone);
+  EXPECT_TRUE(s.glyph.empty());
+  ASSERT_EQ(s.boxes.size(), 1u);
+  EXPECT_EQ(s.boxes[0].text, "No character in font");
+  EXPECT_EQ(s.boxes[0].caption, "QEL");
+  EXPECT_EQ(s.boxes[0].flags, mb::Ok);
+
+  f.end_line = false;
+  Scan silent = scan(f.write("noend.pfb"), 'Z');
+  EXPECT_EQ(silent.result, ScanDone);
+  EXPECT_TRUE(silent.boxes.empty());
+}
+
+TEST(FontReader, FailsWithoutTableRecordOrFont) {
+  TestFont f = two_glyph_font();
+  std::string path = f.write("fail.pfb");
+  EXPECT_EQ(scan("/nonexistent/font.pfb", 'A').result, ScanFailed);
+  EXPECT_EQ(scan(path, 256).result, ScanFailed);  // past the table's last record
+  UiRecorder ui;
+  font_reader_setup("/nonexistent/modeler.qel", ui.table());
+  EXPECT_EQ(load_glyph_program('A', path.c_str()), ScanFailed);
+  font_reader_clear();
+}
+
+TEST(FontReader, SubrIndexOutsideTheDeclaredCountIsOutOfMemory) {
+  TestFont f = two_glyph_font();
+  f.subr_indices = {0, 2};  // equal to the count
+  EXPECT_EQ(scan(f.write("dup2.pfb"), 'A').result, ScanOutOfMemory);
+  f.subr_indices = {1, 0};  // out of order but inside
+  Scan s = scan(f.write("dup10.pfb"), 'A');
+  EXPECT_EQ(s.result, ScanDone);
+  EXPECT_TRUE(same(s.subrs[0], f.subrs[1]));
+  f.subr_indices = {0, 1};
+  f.declared_subrs = 2000000000;  // more than the file could hold
+  EXPECT_EQ(scan(f.write("huge.pfb"), 'A').result, ScanOutOfMemory);
+}
+
+TEST(FontReader, ZeroLengthPfbSegmentsAreSkipped) {
+  TestFont f = two_glyph_font();
+  f.empty_segments_before = {1, 2};
+  EXPECT_TRUE(same(scan(f.write("empty-seg.pfb"), 'A').glyph, kProgramA));
+}
+
+TEST(FontReader, ChoppedFontsEndAtEndOfFile) {
+  std::vector<uint8_t> bytes = two_glyph_font().bytes();
+  std::string path = two_glyph_font().write("chop.pfb");
+  // Cut inside the encrypted segment at many places; every scan must end.
+  for (size_t cut = 20; cut < bytes.size(); cut += 37) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, cut, f);
+    std::fclose(f);
+    Scan s = scan(path, 'A');
+    EXPECT_NE(s.result, ScanFailed) << cut;
+    EXPECT_LE(s.glyph.size(), kProgramA.size()) << cut;
+  }
+  // A charstring whose byte count is far beyond the file: decoding stops at its end.
+  TestFont big = two_glyph_font();
+  big.count_excess = 2000000000;
+  Scan s = scan(big.write("count.pfb"), 'B');
+  EXPECT_EQ(s.result, ScanDone);
+  EXPECT_GE(s.glyph.size(), kProgramB.size());
+  EXPECT_LT(s.glyph.size(), big.bytes().size());
+}
+
+TEST(FontReader, LinesSplitAt256AndAtPutInClearText) {
+  TestFont f = two_glyph_font();
+  std::string long_line(300, 'x');
+  f.extra_clear_text = long_line + "\n";
+  std::string path = f.write("long.pfa");
+  ASSERT_TRUE(font_open(path.c_str()));
+  read_font_line();
+  EXPECT_EQ(std::string(font_line()), "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
+  read_font_line();
+  read_font_line();
+  EXPECT_EQ(std::string(font_line()), std::string(256, 'x'));
+  read_font_line();
+  EXPECT_EQ(std::string(font_line()), std::string(44, 'x') + "\n");
+  font_close();
+  EXPECT_TRUE(same(scan(path, 'A').glyph, kProgramA));
+
+  f.extra_clear_text = "";
+  f.encoding = {{65, "/A"}, {66, "/B"}};
+  f.encoding_on_one_line = true;
+  path = f.write("put.pfa");
+  ASSERT_TRUE(font_open(path.c_str()));
+  std::vector<std::string> lines;
+  for (int i = 0; i < 8; ++i) {
+    read_font_line();
+    lines.emplace_back(font_line());
+  }
+  font_close();
+  EXPECT_EQ(lines[4], "dup 65 /A put\n");
+  EXPECT_EQ(lines[5], "dup 66 /B put\n");
+  EXPECT_EQ(lines[6], "readonly def\n");
+  EXPECT_EQ(read_first_font_line(path.c_str()), "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
+  EXPECT_EQ(read_first_font_line("/nonexistent"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged fonts: bytes of a good font overwritten at random (fixed seed), in both forms.
+// Every scan must end with one of its three results, and whatever it decoded must run
+// through the interpreter (AddressSanitizer watches the reads and writes).
+TEST(FontReader, DamagedFontsEndCleanly) {
+  uint32_t seed = 12345;
+  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  for (bool pfb : {true, false}) {
+    TestFont f = two_glyph_font();
+    f.pfb = pfb;
+    const std::vector<uint8_t> good = f.bytes();
+    std::string path = f.write(pfb ? "damaged.pfb" : "damaged.pfa");
+    for (int round = 0; round < 150; ++round) {
+      std::vector<uint8_t> bytes = good;
+      int hits = 1 + int(next() % 8);
+      for (int h = 0; h < hits; ++h) bytes[next() % bytes.size()] = uint8_t(next());
+      FILE* out = std::fopen(path.c_str(), "wb");
+      ASSERT_NE(out, nullptr);
+      std::fwrite(bytes.data(), 1, next() % 4 == 0 ? next() % bytes.size() : bytes.size(), out);
+      std::fclose(out);
+      UiRecorder ui;
+      font_reader_setup(test_glyph_table(), ui.table());
+      font_reader_clear();
+      ScanResult r = load_glyph_program('A', path.c_str());
+      EXPECT_TRUE(r == ScanDone || r == ScanOutOfMemory) << round;
+      EXPECT_LE(loaded_glyph().tokens.size(), bytes.size()) << round;
+      SegmentList segments;
+      begin_preview(&segments, &loaded_subrs());
+      run_preview_program(loaded_glyph());
+      EXPECT_LE(segments.count(), kMaxPiecesPerGlyph + 2) << round;
+      font_reader_clear();
+    }
+  }
+}
+
+}  // namespace
