@@ -2,6 +2,8 @@
 // library; texture_library() says which one this DLL is.
 #include <windows.h>
 
+#include <float.h>
+
 #include <cstdint>
 
 #include "common/win32_ui.h"
@@ -10,6 +12,15 @@
 namespace {
 
 HINSTANCE g_module = nullptr;
+
+// The radius test sums squares in extended precision; a host that left the FPU at double or
+// single precision would round that sum and move points on the rim in or out. The host's
+// setting comes back on return.
+struct ExtendedPrecision {
+  unsigned int saved = _controlfp(0, 0);
+  ExtendedPrecision() { _controlfp(_PC_64, _MCW_PC); }
+  ~ExtendedPrecision() { _controlfp(saved, _MCW_PC); }
+};
 
 INT_PTR CALLBACK texture_dialog_proc(HWND dlg, UINT message, WPARAM wp, LPARAM) {
   const TextureLibrary& lib = texture_library();
@@ -80,6 +91,7 @@ extern "C" int32_t ZEL_STDCALL ExternalTextureProcedure(uint32_t, uint32_t, floa
                                                         const uint8_t* shader_colour, float* colour, uint32_t,
                                                         uint32_t, const TextureServices* services) noexcept {
   TextureSample sample = {x, y, z, shader_colour, colour, normal, services};
+  ExtendedPrecision precision;
   return texture_library().procedure(sample);
 }
 

@@ -2,6 +2,8 @@
 // with the documented argument layout, dialogs driven by a UI script.
 #include <gtest/gtest.h>
 
+#include <float.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -134,6 +136,43 @@ TEST_P(TextureDll, GridFiguresMatchTheNativeCore) {
   size_t start = expected.find(std::string(g.name) + " 0 ");
   ASSERT_NE(start, std::string::npos);
   EXPECT_EQ(figures, expected.substr(start, figures.size()));
+}
+
+// The first line where two figure texts differ, as "got | expected"; empty when they agree.
+std::string first_difference(const std::string& got, const std::string& expected) {
+  size_t a = 0, b = 0;
+  while (a < got.size() || b < expected.size()) {
+    size_t ea = got.find('\n', a), eb = expected.find('\n', b);
+    std::string la = got.substr(a, ea - a), lb = expected.substr(b, eb - b);
+    if (la != lb) return la + " | " + lb;
+    if (ea == std::string::npos || eb == std::string::npos) break;
+    a = ea + 1, b = eb + 1;
+  }
+  return "";
+}
+
+// A host may run the FPU at double or single precision; the textures decide every point as
+// the native core does all the same, and the host gets its own setting back.
+TEST_P(TextureDll, HostFpuPrecisionDoesNotChangeTheFigures) {
+  static Texture s;
+  s = t;
+  GridTexture g = {dots() ? "dots" : "dimple", [](const char* p) { s.startup(0, 0, p); },
+                   [](const char* o, float f) { s.morph(o, f); },
+                   [](float* n, float x, float y, float z, const uint8_t* sc, float* c, const TextureServices* sv) {
+                     s.procedure(0, 0, n, x, y, z, 0, 0, 0, 0, sc, c, 0, 0, sv);
+                   }};
+  std::string expected;
+  ASSERT_TRUE(read_text_file(grid_figures_path(ZEL_TEXTURES_TESTDATA), &expected));
+  for (unsigned precision : {unsigned(_PC_53), unsigned(_PC_24)}) {
+    _controlfp(precision, _MCW_PC);
+    std::string figures = grid_figures(g);
+    const unsigned after = _controlfp(0, 0) & _MCW_PC;
+    _controlfp(_PC_64, _MCW_PC);
+    size_t start = expected.find(std::string(g.name) + " 0 ");
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_EQ(first_difference(figures, expected.substr(start, figures.size())), "") << std::hex << precision;
+    EXPECT_EQ(after, precision);
+  }
 }
 
 TEST_P(TextureDll, StartupWithoutHashWarnsSystemModal) {
