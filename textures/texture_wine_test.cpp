@@ -272,6 +272,98 @@ TEST_P(TextureDll, FailingAllocateReleasesTheOldStringAndReturnsNull) {
   EXPECT_EQ(Allocator::releases, 1);
 }
 
+// One control of a parameter dialog: class, id, text and rectangle in dialog units. Labels
+// have no size of their own in the layout (w = 0: only their position is compared).
+struct Control {
+  const char* window_class;
+  int id;
+  const char* text;
+  int x, y, w, h;
+  LONG style;  // style bits the control must have
+};
+
+// The live dialog against its layout: caption, frame, client size and each child in order.
+std::vector<std::string> layout_faults(HWND dlg, const char* title, int w, int h,
+                                       const std::vector<Control>& controls) {
+  std::vector<std::string> faults;
+  auto fault = [&](const std::string& what) { faults.push_back(what); };
+  char text[256] = {};
+  GetWindowTextA(dlg, text, sizeof text);
+  if (std::strcmp(text, title) != 0) fault(std::string("caption ") + text);
+  const LONG frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP;
+  if ((GetWindowLongA(dlg, GWL_STYLE) & frame) != frame) fault("dialog style");
+  RECT size = {0, 0, w, h}, client;
+  MapDialogRect(dlg, &size);
+  GetClientRect(dlg, &client);
+  if (client.right != size.right || client.bottom != size.bottom) fault("client size");
+  HWND child = GetWindow(dlg, GW_CHILD);
+  for (const Control& c : controls) {
+    if (!child) {
+      fault(std::string("missing ") + c.text);
+      break;
+    }
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, text, sizeof text);
+    if (std::strcmp(cls, c.window_class) != 0) fault(std::string(c.text) + ": class " + cls);
+    if ((GetDlgCtrlID(child) & 0xFFFF) != (c.id & 0xFFFF)) fault(std::string(c.text) + ": id");
+    if (std::strcmp(c.window_class, "Edit") != 0 && std::strcmp(text, c.text) != 0)
+      fault(std::string(c.text) + ": text " + text);
+    if ((GetWindowLongA(child, GWL_STYLE) & c.style) != c.style) fault(std::string(c.text) + ": style");
+    RECT at = {c.x, c.y, c.w, c.h}, got;
+    MapDialogRect(dlg, &at);
+    GetWindowRect(child, &got);
+    MapWindowPoints(nullptr, dlg, (POINT*)&got, 2);
+    if (got.left != at.left || got.top != at.top) fault(std::string(c.text) + ": position");
+    if (c.w && (got.right - got.left != at.right || got.bottom - got.top != at.bottom))
+      fault(std::string(c.text) + ": size");
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  if (child) fault("more controls than the layout");
+  return faults;
+}
+
+TEST_P(TextureDll, DialogIsLaidOutAsDesigned) {
+  const std::vector<Control> dimple_layout = {
+      {"Static", -1, "Radius", 142, 10, 0, 0, 0},
+      {"Edit", 107, "", 174, 7, 39, 12, 0},
+      {"Static", -1, "Depth", 142, 27, 0, 0, 0},
+      {"Edit", 108, "", 174, 25, 39, 12, 0},
+      {"Static", -1, "X Scale (L/R)", 121, 44, 0, 0, 0},
+      {"Edit", 102, "", 175, 44, 38, 12, 0},
+      {"Static", -1, "Y Scale (F/B)", 121, 65, 0, 0, 0},
+      {"Edit", 103, "", 175, 64, 38, 12, 0},
+      {"Static", -1, "Z Scale (U/D)", 121, 86, 0, 0, 0},
+      {"Edit", 104, "", 175, 84, 38, 12, 0},
+      {"Button", 105, "&Ok", 7, 79, 46, 15, BS_DEFPUSHBUTTON},
+      {"Button", 101, "&Cancel", 60, 79, 46, 14, 0},
+      {"Static", -1,
+       "The DIMPLE shader creates the effect of making dimples in the surfaces to which it is applied.  "
+       "The dimples are colored with the shader color of the faces.",
+       10, 14, 97, 57, SS_CENTER},
+  };
+  const std::vector<Control> dots_layout = {
+      {"Static", -1, "Radius", 13, 11, 0, 0, 0},
+      {"Edit", 101, "", 66, 8, 38, 13, 0},
+      {"Static", -1, "X Scale (L/R)", 12, 30, 0, 0, 0},
+      {"Edit", 102, "", 66, 28, 38, 13, 0},
+      {"Static", -1, "Y Scale (F/B)", 12, 51, 0, 0, 0},
+      {"Edit", 103, "", 66, 48, 38, 13, 0},
+      {"Static", -1, "Z Scale (U/D)", 12, 72, 0, 0, 0},
+      {"Edit", 104, "", 66, 68, 38, 13, 0},
+      {"Button", 105, "Ok", 8, 92, 46, 15, BS_DEFPUSHBUTTON},
+      {"Button", 106, "Cancel", 65, 92, 46, 14, 0},
+  };
+  std::vector<std::string> faults = {"not shown"};
+  UiScript script({{"#32770", "", [&](HWND dlg) {
+                      faults = dots() ? layout_faults(dlg, "Simple Dots External Shader", 123, 112, dots_layout)
+                                      : layout_faults(dlg, "Dimple shader", 223, 104, dimple_layout);
+                      press(IDCANCEL)(dlg);
+                    }}});
+  EXPECT_EQ(t.set(nullptr, nullptr, &kAllocator), nullptr);
+  EXPECT_EQ(faults, std::vector<std::string>{});
+}
+
 INSTANTIATE_TEST_SUITE_P(Textures, TextureDll, ::testing::Values("PITSHADE.dll", "SPECKLE.dll"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param).substr(0, std::strlen(info.param) - 4);
