@@ -2,8 +2,6 @@
 // library; texture_library() says which one this DLL is.
 #include <windows.h>
 
-#include <float.h>
-
 #include <cstdint>
 
 #include "common/win32_ui.h"
@@ -15,11 +13,21 @@ HINSTANCE g_module = nullptr;
 
 // The radius test sums squares in extended precision; a host that left the FPU at double or
 // single precision would round that sum and move points on the rim in or out. The host's
-// setting comes back on return.
+// setting comes back on return. This runs for every sample point, so the x87 control word
+// is read directly and written only when the precision has to change.
 struct ExtendedPrecision {
-  unsigned int saved = _controlfp(0, 0);
-  ExtendedPrecision() { _controlfp(_PC_64, _MCW_PC); }
-  ~ExtendedPrecision() { _controlfp(saved, _MCW_PC); }
+  static constexpr unsigned short kPrecisionBits = 0x0300;  // precision control: 64-bit mantissa
+  unsigned short saved = 0;
+  ExtendedPrecision() {
+    __asm__ __volatile__("fnstcw %0" : "=m"(saved));
+    if ((saved & kPrecisionBits) != kPrecisionBits) {
+      unsigned short extended = saved | kPrecisionBits;
+      __asm__ __volatile__("fldcw %0" : : "m"(extended));
+    }
+  }
+  ~ExtendedPrecision() {
+    if ((saved & kPrecisionBits) != kPrecisionBits) __asm__ __volatile__("fldcw %0" : : "m"(saved));
+  }
 };
 
 INT_PTR CALLBACK texture_dialog_proc(HWND dlg, UINT message, WPARAM wp, LPARAM) {
