@@ -23,6 +23,11 @@ const GridCase kCases[] = {
 // Coordinates that hit cell edges, centres, negative cells and odd fractions.
 const float kCoordinates[] = {-0.2f, 0.37f, 0.5f, 1.0f, 2.75f};
 
+// Points whose squared distance lies just inside the default radius 0.3: summed with
+// products rounded to float, as an FPU set to single precision would, it comes out equal
+// to the radius, i.e. outside.
+const float kEdgePoints[][3] = {{0.958257556f, 0.8f, 0.5f}};
+
 struct ServiceLog {
   int make_vector_calls;
   float args[3];
@@ -54,12 +59,34 @@ void append(std::string& s, const char* format, ...) {
   s += line;
 }
 
-}  // namespace
-
-std::string grid_figures(const GridTexture& texture) {
+// One sample point through the texture, as one line of figures.
+void append_point(std::string& out, const GridTexture& texture, int case_number, float x, float y, float z) {
   static const TextureServices services = {nullptr, log_make_vector, nullptr, nullptr, nullptr,
                                            log_finish_normal};
   const uint8_t shader[3] = {200, 17, 255};
+  float normal[3] = {0.25f, -0.5f, 0.75f};
+  float colour[3] = {-1.0f, -1.0f, -1.0f};
+  g_log = ServiceLog{};
+  texture.procedure(normal, x, y, z, shader, colour, &services);
+  append(out, "%s %d %08X %08X %08X", texture.name, case_number, unsigned(bits(x)), unsigned(bits(y)),
+         unsigned(bits(z)));
+  if (colour[0] == -1.0f) {
+    out += " out";
+  } else {
+    append(out, " colour %g %g %g", double(colour[0]), double(colour[1]), double(colour[2]));
+  }
+  if (g_log.make_vector_calls)
+    append(out, " offsets %08X %08X %08X", unsigned(bits(g_log.args[0])), unsigned(bits(g_log.args[1])),
+           unsigned(bits(g_log.args[2])));
+  if (normal[0] != 0.25f || normal[1] != -0.5f || normal[2] != 0.75f || g_log.finish_calls)
+    append(out, " normal %08X %08X %08X finished %d", unsigned(bits(normal[0])), unsigned(bits(normal[1])),
+           unsigned(bits(normal[2])), g_log.finish_calls);
+  out += '\n';
+}
+
+}  // namespace
+
+std::string grid_figures(const GridTexture& texture) {
   std::string out;
   int case_number = 0;
   for (const GridCase& c : kCases) {
@@ -67,26 +94,8 @@ std::string grid_figures(const GridTexture& texture) {
     if (c.other) texture.morph(c.other, c.t);
     for (float x : kCoordinates)
       for (float y : kCoordinates)
-        for (float z : kCoordinates) {
-          float normal[3] = {0.25f, -0.5f, 0.75f};
-          float colour[3] = {-1.0f, -1.0f, -1.0f};
-          g_log = ServiceLog{};
-          texture.procedure(normal, x, y, z, shader, colour, &services);
-          append(out, "%s %d %08X %08X %08X", texture.name, case_number, unsigned(bits(x)), unsigned(bits(y)),
-                 unsigned(bits(z)));
-          if (colour[0] == -1.0f) {
-            out += " out";
-          } else {
-            append(out, " colour %g %g %g", double(colour[0]), double(colour[1]), double(colour[2]));
-          }
-          if (g_log.make_vector_calls)
-            append(out, " offsets %08X %08X %08X", unsigned(bits(g_log.args[0])), unsigned(bits(g_log.args[1])),
-                   unsigned(bits(g_log.args[2])));
-          if (normal[0] != 0.25f || normal[1] != -0.5f || normal[2] != 0.75f || g_log.finish_calls)
-            append(out, " normal %08X %08X %08X finished %d", unsigned(bits(normal[0])),
-                   unsigned(bits(normal[1])), unsigned(bits(normal[2])), g_log.finish_calls);
-          out += '\n';
-        }
+        for (float z : kCoordinates) append_point(out, texture, case_number, x, y, z);
+    for (const auto& p : kEdgePoints) append_point(out, texture, case_number, p[0], p[1], p[2]);
     ++case_number;
   }
   return out;

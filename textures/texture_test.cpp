@@ -220,6 +220,68 @@ TEST_F(Textures, LongOldStringsAndHugeValuesStayInBounds) {
   std::free(s);
 }
 
+// The allocate/release protocol and its boxes, with a dialog that notes what the user had
+// been shown when it opened.
+struct ProtocolHost {
+  static inline int allocations = 0, releases = 0;
+  static inline bool fail = false;
+  static inline void* released = nullptr;
+  static void* ZEL_CDECL allocate(uint32_t size) {
+    ++allocations;
+    return fail ? nullptr : std::malloc(size);
+  }
+  static void ZEL_CDECL release(void* block) {
+    ++releases;
+    released = block;
+  }
+};
+struct NotingDialog {
+  int result;
+  UiRecorder* ui;
+  size_t boxes_before = 99;
+  float radius_seen = 0.0f;
+};
+int noting_dialog(void* context) {
+  auto* d = static_cast<NotingDialog*>(context);
+  d->boxes_before = d->ui->boxes.size();
+  d->radius_seen = dots_parameters().radius;
+  return d->result;
+}
+
+TEST_F(Textures, OldStringIsReadAndShownBeforeTheDialogAndOnlyOkTouchesTheAllocator) {
+  const HostAllocator host = {ProtocolHost::allocate, ProtocolHost::release};
+  char old[] = "# 0.20 2.00 3.00 4.00";
+  for (int result : {0, -1}) {  // cancelled, or the dialog could not be shown
+    UiRecorder ui;
+    NotingDialog dialog = {result, &ui};
+    ProtocolHost::allocations = ProtocolHost::releases = 0;
+    EXPECT_EQ(texture_set_parameters(dots_library(), old, &host, ui.table(), noting_dialog, &dialog), old);
+    EXPECT_EQ(ProtocolHost::allocations + ProtocolHost::releases, 0);
+    EXPECT_FLOAT_EQ(dialog.radius_seen, 0.2f);  // the old values are in the dialog
+    EXPECT_EQ(dialog.boxes_before, 1u);         // after the "Dots!" box
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, old);
+    EXPECT_EQ(ui.boxes[0].caption, "Dots!");
+    EXPECT_EQ(ui.boxes[0].flags, 0x2010u);
+  }
+
+  // Ok with an allocator that has nothing left: the old string is already given back.
+  UiRecorder ui;
+  NotingDialog ok = {1, &ui};
+  ProtocolHost::fail = true;
+  ProtocolHost::allocations = ProtocolHost::releases = 0;
+  EXPECT_EQ(texture_set_parameters(dimple_library(), old, &host, ui.table(), noting_dialog, &ok), nullptr);
+  ProtocolHost::fail = false;
+  EXPECT_EQ(ProtocolHost::releases, 1);
+  EXPECT_EQ(ProtocolHost::released, old);
+  EXPECT_EQ(ProtocolHost::allocations, 1);
+  EXPECT_EQ(ok.boxes_before, 0u);  // the dimple shows no box before its dialog
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "External shader: Out of memory");
+  EXPECT_EQ(ui.boxes[0].caption, "Error");
+  EXPECT_EQ(ui.boxes[0].flags, 0x2010u);
+}
+
 std::string native_figures() {
   std::string all;
   GridTexture dimple = {"dimple",

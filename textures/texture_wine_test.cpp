@@ -2,6 +2,8 @@
 // with the documented argument layout, dialogs driven by a UI script.
 #include <gtest/gtest.h>
 
+#include <float.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -136,6 +138,43 @@ TEST_P(TextureDll, GridFiguresMatchTheNativeCore) {
   EXPECT_EQ(figures, expected.substr(start, figures.size()));
 }
 
+// The first line where two figure texts differ, as "got | expected"; empty when they agree.
+std::string first_difference(const std::string& got, const std::string& expected) {
+  size_t a = 0, b = 0;
+  while (a < got.size() || b < expected.size()) {
+    size_t ea = got.find('\n', a), eb = expected.find('\n', b);
+    std::string la = got.substr(a, ea - a), lb = expected.substr(b, eb - b);
+    if (la != lb) return la + " | " + lb;
+    if (ea == std::string::npos || eb == std::string::npos) break;
+    a = ea + 1, b = eb + 1;
+  }
+  return "";
+}
+
+// A host may run the FPU at double or single precision; the textures decide every point as
+// the native core does all the same, and the host gets its own setting back.
+TEST_P(TextureDll, HostFpuPrecisionDoesNotChangeTheFigures) {
+  static Texture s;
+  s = t;
+  GridTexture g = {dots() ? "dots" : "dimple", [](const char* p) { s.startup(0, 0, p); },
+                   [](const char* o, float f) { s.morph(o, f); },
+                   [](float* n, float x, float y, float z, const uint8_t* sc, float* c, const TextureServices* sv) {
+                     s.procedure(0, 0, n, x, y, z, 0, 0, 0, 0, sc, c, 0, 0, sv);
+                   }};
+  std::string expected;
+  ASSERT_TRUE(read_text_file(grid_figures_path(ZEL_TEXTURES_TESTDATA), &expected));
+  for (unsigned precision : {unsigned(_PC_53), unsigned(_PC_24)}) {
+    _controlfp(precision, _MCW_PC);
+    std::string figures = grid_figures(g);
+    const unsigned after = _controlfp(0, 0) & _MCW_PC;
+    _controlfp(_PC_64, _MCW_PC);
+    size_t start = expected.find(std::string(g.name) + " 0 ");
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_EQ(first_difference(figures, expected.substr(start, figures.size())), "") << std::hex << precision;
+    EXPECT_EQ(after, precision);
+  }
+}
+
 TEST_P(TextureDll, StartupWithoutHashWarnsSystemModal) {
   LONG exstyle = 0;
   std::string text;
@@ -231,6 +270,98 @@ TEST_P(TextureDll, FailingAllocateReleasesTheOldStringAndReturnsNull) {
   EXPECT_FALSE(topmost);  // task-modal, unlike the system-modal Startup warning
   EXPECT_EQ(Allocator::released, old);
   EXPECT_EQ(Allocator::releases, 1);
+}
+
+// One control of a parameter dialog: class, id, text and rectangle in dialog units. Labels
+// have no size of their own in the layout (w = 0: only their position is compared).
+struct Control {
+  const char* window_class;
+  int id;
+  const char* text;
+  int x, y, w, h;
+  LONG style;  // style bits the control must have
+};
+
+// The live dialog against its layout: caption, frame, client size and each child in order.
+std::vector<std::string> layout_faults(HWND dlg, const char* title, int w, int h,
+                                       const std::vector<Control>& controls) {
+  std::vector<std::string> faults;
+  auto fault = [&](const std::string& what) { faults.push_back(what); };
+  char text[256] = {};
+  GetWindowTextA(dlg, text, sizeof text);
+  if (std::strcmp(text, title) != 0) fault(std::string("caption ") + text);
+  const LONG frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP;
+  if ((GetWindowLongA(dlg, GWL_STYLE) & frame) != frame) fault("dialog style");
+  RECT size = {0, 0, w, h}, client;
+  MapDialogRect(dlg, &size);
+  GetClientRect(dlg, &client);
+  if (client.right != size.right || client.bottom != size.bottom) fault("client size");
+  HWND child = GetWindow(dlg, GW_CHILD);
+  for (const Control& c : controls) {
+    if (!child) {
+      fault(std::string("missing ") + c.text);
+      break;
+    }
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, text, sizeof text);
+    if (std::strcmp(cls, c.window_class) != 0) fault(std::string(c.text) + ": class " + cls);
+    if ((GetDlgCtrlID(child) & 0xFFFF) != (c.id & 0xFFFF)) fault(std::string(c.text) + ": id");
+    if (std::strcmp(c.window_class, "Edit") != 0 && std::strcmp(text, c.text) != 0)
+      fault(std::string(c.text) + ": text " + text);
+    if ((GetWindowLongA(child, GWL_STYLE) & c.style) != c.style) fault(std::string(c.text) + ": style");
+    RECT at = {c.x, c.y, c.w, c.h}, got;
+    MapDialogRect(dlg, &at);
+    GetWindowRect(child, &got);
+    MapWindowPoints(nullptr, dlg, (POINT*)&got, 2);
+    if (got.left != at.left || got.top != at.top) fault(std::string(c.text) + ": position");
+    if (c.w && (got.right - got.left != at.right || got.bottom - got.top != at.bottom))
+      fault(std::string(c.text) + ": size");
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  if (child) fault("more controls than the layout");
+  return faults;
+}
+
+TEST_P(TextureDll, DialogIsLaidOutAsDesigned) {
+  const std::vector<Control> dimple_layout = {
+      {"Static", -1, "Radius", 142, 10, 0, 0, 0},
+      {"Edit", 107, "", 174, 7, 39, 12, 0},
+      {"Static", -1, "Depth", 142, 27, 0, 0, 0},
+      {"Edit", 108, "", 174, 25, 39, 12, 0},
+      {"Static", -1, "X Scale (L/R)", 121, 44, 0, 0, 0},
+      {"Edit", 102, "", 175, 44, 38, 12, 0},
+      {"Static", -1, "Y Scale (F/B)", 121, 65, 0, 0, 0},
+      {"Edit", 103, "", 175, 64, 38, 12, 0},
+      {"Static", -1, "Z Scale (U/D)", 121, 86, 0, 0, 0},
+      {"Edit", 104, "", 175, 84, 38, 12, 0},
+      {"Button", 105, "&Ok", 7, 79, 46, 15, BS_DEFPUSHBUTTON},
+      {"Button", 101, "&Cancel", 60, 79, 46, 14, 0},
+      {"Static", -1,
+       "The DIMPLE shader creates the effect of making dimples in the surfaces to which it is applied.  "
+       "The dimples are colored with the shader color of the faces.",
+       10, 14, 97, 57, SS_CENTER},
+  };
+  const std::vector<Control> dots_layout = {
+      {"Static", -1, "Radius", 13, 11, 0, 0, 0},
+      {"Edit", 101, "", 66, 8, 38, 13, 0},
+      {"Static", -1, "X Scale (L/R)", 12, 30, 0, 0, 0},
+      {"Edit", 102, "", 66, 28, 38, 13, 0},
+      {"Static", -1, "Y Scale (F/B)", 12, 51, 0, 0, 0},
+      {"Edit", 103, "", 66, 48, 38, 13, 0},
+      {"Static", -1, "Z Scale (U/D)", 12, 72, 0, 0, 0},
+      {"Edit", 104, "", 66, 68, 38, 13, 0},
+      {"Button", 105, "Ok", 8, 92, 46, 15, BS_DEFPUSHBUTTON},
+      {"Button", 106, "Cancel", 65, 92, 46, 14, 0},
+  };
+  std::vector<std::string> faults = {"not shown"};
+  UiScript script({{"#32770", "", [&](HWND dlg) {
+                      faults = dots() ? layout_faults(dlg, "Simple Dots External Shader", 123, 112, dots_layout)
+                                      : layout_faults(dlg, "Dimple shader", 223, 104, dimple_layout);
+                      press(IDCANCEL)(dlg);
+                    }}});
+  EXPECT_EQ(t.set(nullptr, nullptr, &kAllocator), nullptr);
+  EXPECT_EQ(faults, std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Textures, TextureDll, ::testing::Values("PITSHADE.dll", "SPECKLE.dll"),
