@@ -1,5 +1,6 @@
 // zel avi: frame files PREFIX%03d.16b, FIRST..END-1, to a 15 fps Microsoft Video 1 AVI, the
 // way the host calls the AVI writer (progress bar, deletion prompt on the terminal).
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,10 +22,14 @@ int run(const std::vector<std::string>& argv) {
   std::string histogram_path;
   bool has_histogram = zel_take_option(args, "--histogram", &histogram_path);
   long first = 0, end = 0;
+  // Frame numbers reach the writer as 32-bit values, as the host passes them.
   if (args.size() != 4 || !zel_parse_long(args[1], &first) || !zel_parse_long(args[2], &end) || first < 0 ||
-      end < first || end - first > 1000000)
+      end < first || end > INT32_MAX || end - first > 1000000)
     return zel_usage("avi");
   const std::string& prefix = args[0];
+  if (FrameFileReadName(prefix.c_str(), first) != FrameFileName(prefix.c_str(), first))
+    std::fprintf(stderr, "zel avi: note: frame files are opened under lower-cased names, as the host's "
+                         "file system finds them: %s\n", FrameFileReadName(prefix.c_str(), first).c_str());
 
   std::vector<uint32_t> histogram(32768, 0);
   int width = 0, height = 0;

@@ -80,4 +80,43 @@ TEST(ZelAvi, PngSeriesThroughFramesAndAviPlaysBackInFfmpeg) {
   fs::remove_all(dir);
 }
 
+// Runs a command; answers its exit status and what it wrote on stderr.
+int run_stderr(const std::string& cmd, std::string* err) {
+  FILE* p = popen((cmd + " 2>&1 >/dev/null").c_str(), "r");
+  if (!p) return -1;
+  char buf[512];
+  err->clear();
+  while (std::fgets(buf, sizeof buf, p)) *err += buf;
+  return pclose(p);
+}
+
+TEST(ZelAvi, SaysWhyWhenFrameNumbersOrNamesAreNotWhatTheHostPasses) {
+  std::string dir = "/tmp/zel_avi_names_" + std::to_string(getpid());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(sh("convert -size 16x8 gradient:red-blue " + dir + "/p" + std::to_string(i) + ".png"), 0);
+  ASSERT_EQ(sh(zel() + " frames " + dir + "/p%d.png 0 3 " + dir + "/f --histogram " + dir + "/h.bin"), 0);
+  ASSERT_TRUE(fs::exists(dir + "/f002.16b"));
+  std::string err;
+
+  // Frame numbers past 32 bits cannot reach the writer: refused with the usage line rather
+  // than a silent failure.
+  for (int i = 0; i < 3; ++i)
+    fs::copy_file(dir + "/f00" + std::to_string(i) + ".16b", dir + "/f" + std::to_string(2147483647L + i) + ".16b");
+  EXPECT_NE(run_stderr(zel() + " avi " + dir + "/f 2147483647 2147483650 " + dir + "/big --histogram " + dir +
+                           "/h.bin --no",
+                       &err),
+            0);
+  EXPECT_NE(err.find("usage: zel avi"), std::string::npos) << err;
+  EXPECT_FALSE(fs::exists(dir + "/big.avi"));
+
+  // A prefix with capitals is read under the lower-cased names; the user is told so.
+  EXPECT_EQ(run_stderr(zel() + " avi " + dir + "/F 0 3 " + dir + "/caps --histogram " + dir + "/h.bin --no", &err), 0)
+      << err;
+  EXPECT_NE(err.find("lower-cased names"), std::string::npos) << err;
+  EXPECT_EQ(avitest::read_avi(dir + "/caps.avi").index.size(), 3u);
+  fs::remove_all(dir);
+}
+
 }  // namespace
