@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/message_box.h"
 #include "common/ui_recorder.h"
@@ -193,6 +198,28 @@ TEST(FontReader, SubrIndexOutsideTheDeclaredCountIsOutOfMemory) {
   f.subr_indices = {0, 1};
   f.declared_subrs = 2000000000;  // more than the file could hold
   EXPECT_EQ(scan(f.write("huge.pfb"), 'A').result, ScanOutOfMemory);
+}
+
+TEST(FontReader, FontReadThroughAPipeKeepsItsSubrs) {
+  // A stream whose size cannot be asked for (a pipe) is still read to its end: the /Subrs
+  // count is not held against an unknown size.
+  std::signal(SIGPIPE, SIG_IGN);
+  TestFont f = two_glyph_font();
+  const std::vector<uint8_t> bytes = f.bytes();
+  std::string fifo = f.write("pipe.pfb") + ".fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] {
+    if (FILE* out = std::fopen(fifo.c_str(), "wb")) {
+      std::fwrite(bytes.data(), 1, bytes.size(), out);
+      std::fclose(out);
+    }
+  });
+  Scan s = scan(fifo, 'A');
+  writer.join();
+  std::remove(fifo.c_str());
+  EXPECT_EQ(s.result, ScanDone);
+  EXPECT_TRUE(same(s.glyph, kProgramA));
+  EXPECT_EQ(s.subrs.size(), 2u);
 }
 
 TEST(FontReader, ZeroLengthPfbSegmentsAreSkipped) {
