@@ -283,6 +283,32 @@ TEST(FontReader, LinesSplitAt256AndAtPutInClearText) {
   EXPECT_EQ(read_first_font_line("/nonexistent"), "");
 }
 
+TEST(FontReader, MarkerMatcherRestartsWithoutRetestingAndSkipsZeroBytes) {
+  auto second_line = [](const std::string& name, const std::string& text) {
+    std::string path = TestFont().write(name);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    font_open(path.c_str());
+    read_font_line();
+    read_font_line();
+    std::string line = font_line();
+    font_close();
+    return line;
+  };
+  // The second "c" breaks the match and is not tried as the marker's start: the hex digits
+  // after the line stay text.
+  EXPECT_EQ(second_line("cc.pfa", "ccurrentfile eexec\n00000000414243\n"), "00000000414243\n");
+  // A zero byte inside the marker neither advances nor restarts it: the digits after the
+  // line are decrypted (four thrown away, then three plain bytes).
+  std::string with_zero("currentfile eexec\n00000000414243\n");
+  with_zero.insert(11, 1, '\0');
+  uint16_t key = kEexecKey;
+  std::string expected;
+  for (uint8_t c : {0, 0, 0, 0, 0x41, 0x42, 0x43}) expected += char(type1_decrypt(c, &key));
+  EXPECT_EQ(second_line("zero.pfa", with_zero), expected.substr(4));
+}
+
 }  // namespace
 
 namespace {
