@@ -15,14 +15,15 @@ constexpr int kMarkerLength = sizeof(kMarker) - 1;
 constexpr int kLineMax = 256;
 constexpr int kNameMax = 64;
 // A declared Subr count above this is not believed (no font comes near it); the scan ends
-// as out of memory, as it would if the table could not be had.
+// as out of memory, as it would if the table could not be had. So does one above the file's
+// size, when that size is known.
 constexpr int32_t kMaxSubrs = 1 << 20;
 
 enum class Mode { One, All, List };
 
 struct Reader {
   FILE* file = nullptr;
-  long file_size = 0;
+  long file_size = -1;  // -1: not known (a pipe)
   bool input_ended = false;
   // byte source
   bool at_start = true;
@@ -321,7 +322,7 @@ ScanResult scan_lines() {
       if (g.subr_count == 0 && !g.in_subrs) {
         int32_t count = parse_keyword_number(g.line, "/Subrs", 0);
         if (count > 0) {
-          if (count > kMaxSubrs || count > g.file_size) return ScanOutOfMemory;
+          if (count > kMaxSubrs || (g.file_size >= 0 && count > g.file_size)) return ScanOutOfMemory;
           try {
             g_subrs.entries.assign(size_t(count), GlyphProgram());
           } catch (const std::bad_alloc&) {

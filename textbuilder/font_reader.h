@@ -43,7 +43,8 @@ constexpr int kGlyphTableRecord = 64;
 constexpr const char* kGlyphTableName = "modeler.qel";
 
 // What the reader needs from its surroundings: the glyph-name table's path and the UI
-// table for its one message box. Kept until changed.
+// table for its one message box ("No character in font", caption "QEL", OK; shown with no
+// owner window, unlike the builder's own boxes). Kept until changed.
 void font_reader_setup(const std::string& glyph_table_path, const UiTable& ui);
 // The table's path inside a host folder (which ends with a path separator).
 std::string glyph_table_in(const std::string& host_folder);

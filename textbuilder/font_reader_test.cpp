@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/message_box.h"
 #include "common/ui_recorder.h"
@@ -195,6 +200,28 @@ TEST(FontReader, SubrIndexOutsideTheDeclaredCountIsOutOfMemory) {
   EXPECT_EQ(scan(f.write("huge.pfb"), 'A').result, ScanOutOfMemory);
 }
 
+TEST(FontReader, FontReadThroughAPipeKeepsItsSubrs) {
+  // A stream whose size cannot be asked for (a pipe) is still read to its end: the /Subrs
+  // count is not held against an unknown size.
+  std::signal(SIGPIPE, SIG_IGN);
+  TestFont f = two_glyph_font();
+  const std::vector<uint8_t> bytes = f.bytes();
+  std::string fifo = f.write("pipe.pfb") + ".fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] {
+    if (FILE* out = std::fopen(fifo.c_str(), "wb")) {
+      std::fwrite(bytes.data(), 1, bytes.size(), out);
+      std::fclose(out);
+    }
+  });
+  Scan s = scan(fifo, 'A');
+  writer.join();
+  std::remove(fifo.c_str());
+  EXPECT_EQ(s.result, ScanDone);
+  EXPECT_TRUE(same(s.glyph, kProgramA));
+  EXPECT_EQ(s.subrs.size(), 2u);
+}
+
 TEST(FontReader, ZeroLengthPfbSegmentsAreSkipped) {
   TestFont f = two_glyph_font();
   f.empty_segments_before = {1, 2};
@@ -254,6 +281,32 @@ TEST(FontReader, LinesSplitAt256AndAtPutInClearText) {
   EXPECT_EQ(lines[6], "readonly def\n");
   EXPECT_EQ(read_first_font_line(path.c_str()), "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
   EXPECT_EQ(read_first_font_line("/nonexistent"), "");
+}
+
+TEST(FontReader, MarkerMatcherRestartsWithoutRetestingAndSkipsZeroBytes) {
+  auto second_line = [](const std::string& name, const std::string& text) {
+    std::string path = TestFont().write(name);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    font_open(path.c_str());
+    read_font_line();
+    read_font_line();
+    std::string line = font_line();
+    font_close();
+    return line;
+  };
+  // The second "c" breaks the match and is not tried as the marker's start: the hex digits
+  // after the line stay text.
+  EXPECT_EQ(second_line("cc.pfa", "ccurrentfile eexec\n00000000414243\n"), "00000000414243\n");
+  // A zero byte inside the marker neither advances nor restarts it: the digits after the
+  // line are decrypted (four thrown away, then three plain bytes).
+  std::string with_zero("currentfile eexec\n00000000414243\n");
+  with_zero.insert(11, 1, '\0');
+  uint16_t key = kEexecKey;
+  std::string expected;
+  for (uint8_t c : {0, 0, 0, 0, 0x41, 0x42, 0x43}) expected += char(type1_decrypt(c, &key));
+  EXPECT_EQ(second_line("zero.pfa", with_zero), expected.substr(4));
 }
 
 }  // namespace
