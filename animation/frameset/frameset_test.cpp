@@ -210,6 +210,20 @@ TEST(Palette, EqualCountsAreNeverSwapped) {
   for (uint16_t i = 0; i < 1000; ++i) ASSERT_EQ(list[i], i);
 }
 
+TEST(Palette, EqualCountsTakeTheShellSortsOrderNotAStableOne) {
+  // Worked by hand through gaps n/2 .. 1: the gap-2 (or gap-3) swap carries a colour past
+  // others of the same count, which a stable sort would not do.
+  uint32_t counts[4] = {1, 2, 2, 0};
+  uint16_t list[4];
+  PaletteSelection(counts, list, 4);
+  EXPECT_EQ(std::vector<uint16_t>(list, list + 4), (std::vector<uint16_t>{2, 1, 0, 3}));
+  uint32_t counts6[6] = {3, 5, 5, 5, 0, 5};
+  uint16_t list6[6];
+  PaletteSelection(counts6, list6, 6);
+  EXPECT_EQ(std::vector<uint16_t>(list6, list6 + 6), (std::vector<uint16_t>{3, 1, 2, 5, 0, 4}));
+  EXPECT_EQ(std::vector<uint32_t>(counts6, counts6 + 6), (std::vector<uint32_t>{5, 5, 5, 5, 3, 0}));
+}
+
 namespace {
 // Colours on the even grid are at least 4 apart (squared distance).
 uint16_t grid(int i) { return uint16_t((((i / 256) % 16 * 2) << 10) | (((i / 16) % 16 * 2) << 5) | (i % 16 * 2)); }
