@@ -248,6 +248,35 @@ TEST(Palette, NearColoursAreThinnedFromPositions128To255Only) {
   for (int i = 0; i < 256; ++i) ASSERT_EQ(list[i], expected[i]) << i;
 }
 
+TEST(Palette, ThresholdsDoubleFromTwoAndAColourIsRemovedOnlyBelowIt) {
+  // 259 used colours: 251 lattice colours (x <= 22, at least 8 apart) and four anchors at
+  // x = 30 in the most frequent 128, then at positions 130, 140, 150 and 151 colours whose
+  // nearest more frequent colour is 6, 4, 3 and 3 away. Three must go:
+  //   t = 2: none; t = 4: position 150 (3), then the colour that slid into 150 (3);
+  //   t = 8: position 130 (6), and selection ends before position 139 (4) is looked at.
+  auto rgb = [](int r, int g, int b) { return uint16_t((r << 10) | (g << 5) | b); };
+  std::vector<uint16_t> order;
+  for (int x = 0; x <= 22; x += 2)
+    for (int y = 0; y <= 30; y += 2)
+      for (int z = 0; z <= 30; z += 2)
+        if ((x + y + z) % 4 == 0 && order.size() < 251) order.push_back(rgb(x, y, z));
+  const uint16_t anchors[4] = {rgb(30, 2, 2), rgb(30, 10, 10), rgb(30, 18, 18), rgb(30, 26, 26)};
+  for (int i = 0; i < 4; ++i) order.insert(order.begin() + 10 * (i + 1), anchors[i]);
+  order.insert(order.begin() + 130, rgb(28, 1, 1));    // 6 from the first anchor
+  order.insert(order.begin() + 140, rgb(28, 10, 10));  // 4 from the second
+  order.insert(order.begin() + 150, rgb(29, 17, 17));  // 3 from the third
+  order.insert(order.begin() + 151, rgb(29, 25, 25));  // 3 from the fourth
+  ASSERT_EQ(order.size(), 259u);
+  std::vector<uint32_t> counts(32768, 0);
+  for (int i = 0; i < 259; ++i) counts[order[size_t(i)]] = uint32_t(100000 - i);
+  std::vector<uint16_t> list(32768);
+  PaletteSelection(counts.data(), list.data(), 32768);
+  std::vector<uint16_t> expected = order;
+  expected.erase(expected.begin() + 150, expected.begin() + 152);
+  expected.erase(expected.begin() + 130);
+  EXPECT_EQ(std::vector<uint16_t>(list.begin(), list.begin() + 256), expected);
+}
+
 TEST(Palette, NearestIndexPrefersAnExactMatchThenTheLowestIndex) {
   uint16_t palette[256] = {};
   for (int i = 0; i < 256; ++i) palette[i] = 0x7FFF;
