@@ -333,6 +333,14 @@ TEST(FlicExport, ReportsEveryFailureAndKeepsTheFrameFiles) {
     EXPECT_EQ(ui.boxes[0].caption, c.caption);
     EXPECT_EQ(ui.boxes[0].flags, mb::TaskModal);
     for (long n = 0; n < 3; ++n) EXPECT_TRUE(fs::exists(FrameFileName(prefix.c_str(), n)));
+    // Buffers come before the palette, the palette before the output file.
+    if (c.allocations < 9) {
+      EXPECT_TRUE(ui.progress.empty());
+      EXPECT_EQ(call.counts, histogram);
+    } else if (!c.full_disk) {
+      EXPECT_EQ(ui.progress, std::vector<std::string>{"Building color palette"});
+      EXPECT_EQ(call.counts, std::vector<uint32_t>(32768, kIndexNotMapped));
+    }
   }
 }
 
