@@ -409,6 +409,7 @@ TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
     ASSERT_EQ(r.ui.boxes.size(), 2u);
     EXPECT_EQ(r.ui.boxes[1].text, g_refuse + " Failed during delete");
     EXPECT_EQ(r.ui.boxes[1].caption, "Flic");
+    EXPECT_EQ(r.ui.boxes[1].flags, mb::TaskModal);
     EXPECT_EQ(present(), 2);  // 7 and 8 stay
   }
   {
@@ -417,6 +418,8 @@ TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
     DeleteFrameFiles(&r.run);
     ASSERT_EQ(r.ui.boxes.size(), 2u);
     EXPECT_EQ(r.ui.boxes[1].text, "Failed to delete temporary files");
+    EXPECT_EQ(r.ui.boxes[1].caption, "Flic");
+    EXPECT_EQ(r.ui.boxes[1].flags, mb::TaskModal);
     EXPECT_EQ(present(), 2);
   }
   {
@@ -425,6 +428,15 @@ TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
     DeleteFrameFiles(&r.run);
     EXPECT_EQ(r.ui.boxes.size(), 1u);
     EXPECT_EQ(present(), 0);
+  }
+  {
+    // Deletion uses the names as formatted: capitals stay.
+    ASSERT_TRUE(WriteFrameSeries({dir / "Cap", 0, 3, 4, 2, Scene::Still, RowCoding::Raw}, &histogram));
+    TestRun r(dir / "Cap", 0, 3, 4, 2, histogram);
+    r.ui.answers = {answer::Yes};
+    DeleteFrameFiles(&r.run);
+    EXPECT_EQ(r.ui.boxes.size(), 1u);
+    for (long n = 0; n < 3; ++n) EXPECT_FALSE(fs::exists(FrameFileName(r.run.prefix, n))) << n;
   }
 }
 
