@@ -1,4 +1,5 @@
 // zel flic: a ".16b" frame series to an FLI or FLC animation, as REELPACK does for the host.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -70,7 +71,9 @@ int run(const std::vector<std::string>& argv) {
   int32_t result = BuildFli(fli, ui.table(), nullptr);
   if (ui.interactive && ui.progress_done > 0) std::fputc('\n', stderr);
   if (ui.boxes_shown > 0) return 1;
-  if (result != 0) {
+  // BuildFli answers end - first when it writes nothing, which is 0 for an empty range.
+  const bool too_few = end < first || uint64_t(end) - uint64_t(first) < 3;
+  if (result != 0 || too_few || width > kFlicMaxWidth || height > kFlicMaxHeight) {
     std::fprintf(stderr, "zel flic: nothing written (%ld frames of %dx%d: needs 3 or more, at most 640x480)\n",
                  end - first, width, height);
     return 1;

@@ -333,6 +333,14 @@ TEST(FlicExport, ReportsEveryFailureAndKeepsTheFrameFiles) {
     EXPECT_EQ(ui.boxes[0].caption, c.caption);
     EXPECT_EQ(ui.boxes[0].flags, mb::TaskModal);
     for (long n = 0; n < 3; ++n) EXPECT_TRUE(fs::exists(FrameFileName(prefix.c_str(), n)));
+    // Buffers come before the palette, the palette before the output file.
+    if (c.allocations < 9) {
+      EXPECT_TRUE(ui.progress.empty());
+      EXPECT_EQ(call.counts, histogram);
+    } else if (!c.full_disk) {
+      EXPECT_EQ(ui.progress, std::vector<std::string>{"Building color palette"});
+      EXPECT_EQ(call.counts, std::vector<uint32_t>(32768, kIndexNotMapped));
+    }
   }
 }
 
@@ -359,5 +367,53 @@ TEST(FlicExport, BadFrameFilesStopTheRunAndLeaveTheProvisionalHeader) {
     ASSERT_GE(file.size(), 128u);
     EXPECT_EQ(get_le16(&file[6]), 0);   // provisional header: no frames
     EXPECT_EQ(get_le16(&file[14]), 0);  // flags 0
+  }
+}
+
+TEST(FlicFiles, FliPicturesAndDeltasAbove60000BytesBecomeRawCopies) {
+  // Lines of `alternating` changing bytes then a run of a third colour, on the 320 x 200 canvas.
+  // First frame, byte run per line: literals of 127, 127 and the rest plus the run's first
+  // byte, then a repeat: 307 bytes (61400 in all, a copy) for 300 alternating, 297 (59400, a
+  // byte run) for 290. Third frame against an all-c second frame, line compression per line:
+  // 1 + 129 + 129 + 2 + (alternating - 254): 61004 in all (a copy) for 298, 59404 for 290.
+  const uint16_t a = 0x7C00, b = 0x03E0, c = 0x001F;
+  auto picture = [&](int alternating) {
+    std::vector<uint16_t> px(320 * 200, c);
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < alternating; ++x) px[size_t(y) * 320 + x] = x % 2 ? b : a;
+    return px;
+  };
+  struct Case {
+    int first_alternating, third_alternating;
+    uint16_t first_type, third_type;
+  };
+  for (const Case& k : {Case{300, 298, 16, 16}, Case{290, 290, 15, 12}}) {
+    SCOPED_TRACE(k.first_alternating);
+    TempDir dir;
+    std::vector<uint32_t> histogram(32768, 0);
+    const std::vector<std::vector<uint16_t>> frames = {picture(k.first_alternating), picture(0),
+                                                       picture(k.third_alternating)};
+    for (long n = 0; n < 3; ++n) {
+      for (uint16_t v : frames[size_t(n)]) ++histogram[v];
+      ASSERT_TRUE(WriteFramePixels(FrameFileName((dir / "f").c_str(), n), 320, 200, frames[size_t(n)], RowCoding::Raw));
+    }
+    HostCall call(dir / "out.fli", dir / "f", histogram);
+    call.ui.answers = {answer::No};
+    ASSERT_EQ(call.build(0, 3, 320, 200), 0);
+    DecodedFlic d = DecodeFlic(ReadWholeFile(dir / "out.fli"));
+    ASSERT_EQ(d.error, "");
+    ASSERT_EQ(d.chunks.size(), 4u);
+    EXPECT_EQ(d.chunks[0][1].type, k.first_type);
+    ASSERT_EQ(d.chunks[2].size(), 1u);
+    EXPECT_EQ(d.chunks[2][0].type, k.third_type);
+    if (k.third_type == 12) {
+      EXPECT_EQ(d.chunks[2][0].size, 8u + 59404);
+    }
+    if (k.first_type == 15) {
+      EXPECT_EQ(d.chunks[0][1].size, 6u + 59400);
+    }
+    for (size_t f = 0; f < 3; ++f)
+      for (size_t i = 0; i < frames[f].size(); ++i)
+        ASSERT_EQ(call.list[d.frames[f][i]], frames[f][i]) << f << " " << i;
   }
 }

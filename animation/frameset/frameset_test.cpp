@@ -210,6 +210,20 @@ TEST(Palette, EqualCountsAreNeverSwapped) {
   for (uint16_t i = 0; i < 1000; ++i) ASSERT_EQ(list[i], i);
 }
 
+TEST(Palette, EqualCountsTakeTheShellSortsOrderNotAStableOne) {
+  // Worked by hand through gaps n/2 .. 1: the gap-2 (or gap-3) swap carries a colour past
+  // others of the same count, which a stable sort would not do.
+  uint32_t counts[4] = {1, 2, 2, 0};
+  uint16_t list[4];
+  PaletteSelection(counts, list, 4);
+  EXPECT_EQ(std::vector<uint16_t>(list, list + 4), (std::vector<uint16_t>{2, 1, 0, 3}));
+  uint32_t counts6[6] = {3, 5, 5, 5, 0, 5};
+  uint16_t list6[6];
+  PaletteSelection(counts6, list6, 6);
+  EXPECT_EQ(std::vector<uint16_t>(list6, list6 + 6), (std::vector<uint16_t>{3, 1, 2, 5, 0, 4}));
+  EXPECT_EQ(std::vector<uint32_t>(counts6, counts6 + 6), (std::vector<uint32_t>{5, 5, 5, 5, 3, 0}));
+}
+
 namespace {
 // Colours on the even grid are at least 4 apart (squared distance).
 uint16_t grid(int i) { return uint16_t((((i / 256) % 16 * 2) << 10) | (((i / 16) % 16 * 2) << 5) | (i % 16 * 2)); }
@@ -232,6 +246,35 @@ TEST(Palette, NearColoursAreThinnedFromPositions128To255Only) {
   for (int i = 0; i < 258; ++i)
     if (i != 130 && i != 140) expected.push_back(order[i]);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(list[i], expected[i]) << i;
+}
+
+TEST(Palette, ThresholdsDoubleFromTwoAndAColourIsRemovedOnlyBelowIt) {
+  // 259 used colours: 251 lattice colours (x <= 22, at least 8 apart) and four anchors at
+  // x = 30 in the most frequent 128, then at positions 130, 140, 150 and 151 colours whose
+  // nearest more frequent colour is 6, 4, 3 and 3 away. Three must go:
+  //   t = 2: none; t = 4: position 150 (3), then the colour that slid into 150 (3);
+  //   t = 8: position 130 (6), and selection ends before position 139 (4) is looked at.
+  auto rgb = [](int r, int g, int b) { return uint16_t((r << 10) | (g << 5) | b); };
+  std::vector<uint16_t> order;
+  for (int x = 0; x <= 22; x += 2)
+    for (int y = 0; y <= 30; y += 2)
+      for (int z = 0; z <= 30; z += 2)
+        if ((x + y + z) % 4 == 0 && order.size() < 251) order.push_back(rgb(x, y, z));
+  const uint16_t anchors[4] = {rgb(30, 2, 2), rgb(30, 10, 10), rgb(30, 18, 18), rgb(30, 26, 26)};
+  for (int i = 0; i < 4; ++i) order.insert(order.begin() + 10 * (i + 1), anchors[i]);
+  order.insert(order.begin() + 130, rgb(28, 1, 1));    // 6 from the first anchor
+  order.insert(order.begin() + 140, rgb(28, 10, 10));  // 4 from the second
+  order.insert(order.begin() + 150, rgb(29, 17, 17));  // 3 from the third
+  order.insert(order.begin() + 151, rgb(29, 25, 25));  // 3 from the fourth
+  ASSERT_EQ(order.size(), 259u);
+  std::vector<uint32_t> counts(32768, 0);
+  for (int i = 0; i < 259; ++i) counts[order[size_t(i)]] = uint32_t(100000 - i);
+  std::vector<uint16_t> list(32768);
+  PaletteSelection(counts.data(), list.data(), 32768);
+  std::vector<uint16_t> expected = order;
+  expected.erase(expected.begin() + 150, expected.begin() + 152);
+  expected.erase(expected.begin() + 130);
+  EXPECT_EQ(std::vector<uint16_t>(list.begin(), list.begin() + 256), expected);
 }
 
 TEST(Palette, NearestIndexPrefersAnExactMatchThenTheLowestIndex) {
@@ -366,6 +409,7 @@ TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
     ASSERT_EQ(r.ui.boxes.size(), 2u);
     EXPECT_EQ(r.ui.boxes[1].text, g_refuse + " Failed during delete");
     EXPECT_EQ(r.ui.boxes[1].caption, "Flic");
+    EXPECT_EQ(r.ui.boxes[1].flags, mb::TaskModal);
     EXPECT_EQ(present(), 2);  // 7 and 8 stay
   }
   {
@@ -374,6 +418,8 @@ TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
     DeleteFrameFiles(&r.run);
     ASSERT_EQ(r.ui.boxes.size(), 2u);
     EXPECT_EQ(r.ui.boxes[1].text, "Failed to delete temporary files");
+    EXPECT_EQ(r.ui.boxes[1].caption, "Flic");
+    EXPECT_EQ(r.ui.boxes[1].flags, mb::TaskModal);
     EXPECT_EQ(present(), 2);
   }
   {
@@ -382,6 +428,15 @@ TEST(Delete, AsksThenDeletesKeepsOrStopsAtTheFirstFailure) {
     DeleteFrameFiles(&r.run);
     EXPECT_EQ(r.ui.boxes.size(), 1u);
     EXPECT_EQ(present(), 0);
+  }
+  {
+    // Deletion uses the names as formatted: capitals stay.
+    ASSERT_TRUE(WriteFrameSeries({dir / "Cap", 0, 3, 4, 2, Scene::Still, RowCoding::Raw}, &histogram));
+    TestRun r(dir / "Cap", 0, 3, 4, 2, histogram);
+    r.ui.answers = {answer::Yes};
+    DeleteFrameFiles(&r.run);
+    EXPECT_EQ(r.ui.boxes.size(), 1u);
+    for (long n = 0; n < 3; ++n) EXPECT_FALSE(fs::exists(FrameFileName(r.run.prefix, n))) << n;
   }
 }
 
