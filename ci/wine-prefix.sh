@@ -2,6 +2,10 @@
 # Creates and configures a 32-bit Wine prefix once: one 1024x768 virtual desktop, no crash
 # dialog, Wine's own fonts in C:\windows\Fonts so that "MS Sans Serif" maps as on Windows.
 set -e
+case "$1" in
+  /*) ;;
+  *) echo "wine-prefix.sh: the prefix must be an absolute path, not '$1'" >&2; exit 2 ;;
+esac
 export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all
 [ -f "$WINEPREFIX/.configured" ] && exit 0
 unset DISPLAY

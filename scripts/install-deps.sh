@@ -7,7 +7,9 @@ PKGS="g++ cmake ninja-build ccache googletest libgtest-dev pkg-config libpng-dev
   t1utils fonts-urw-base35 t1-cyrillic culmus"
 missing=""
 for p in $PKGS; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+  # "install ok installed" only: a removed package whose configuration files remain also
+  # answers dpkg -s.
+  [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
 SUDO=""
@@ -15,4 +17,5 @@ SUDO=""
 echo "installing:$missing" >&2
 $SUDO dpkg --add-architecture i386
 $SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+# env after sudo: sudo would drop a plain variable assignment.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing

@@ -1,34 +1,33 @@
 #!/bin/sh
 # Runs every test: native, native under ASan+UBSan, and the Win32 build under Wine on a
-# virtual display. Installs what it needs first.
-cd "$(dirname "$0")/.."
+# virtual display. Installs what it needs first. Exits non-zero when a build fails, a test
+# fails, or a test run does not finish; the last line sums up all three runs.
+cd "$(dirname "$0")/.." || exit 1
+. ci/ctest-result.sh
 sh scripts/install-deps.sh || exit 1
 sh scripts/build.sh native asan win32 || exit 1
 status=0
 summary=""
-count() {  # name logfile
-  passed=$(grep -Eo '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$2" | tail -1)
+total_pass=0; total_fail=0; total_skip=0; unfinished=""
+# run NAME COMMAND...: one ctest run, its output shown and kept in build/NAME-tests.log.
+run() {
+  name=$1; shift
+  { "$@"; echo $? >"build/$name-tests.rc"; } 2>&1 | tee "build/$name-tests.log"
+  judge_run "$name" "build/$name-tests.log" "$(cat "build/$name-tests.rc" 2>/dev/null || echo lost)"
+  [ "$run_ok" = 0 ] || status=1
+  grep -q 'tests failed out of' "build/$name-tests.log" || unfinished="$unfinished $name"
   summary="$summary
-  $1: $passed"
+  $run_line"
+  total_pass=$((total_pass + run_passed)); total_fail=$((total_fail + run_failed))
+  total_skip=$((total_skip + run_skipped))
 }
-ctest --test-dir build/native -j2 --output-on-failure 2>&1 | tee build/native-tests.log
-[ "$(tail -c 2000 build/native-tests.log | grep -c '100% tests passed')" = 1 ] || status=1
-count native build/native-tests.log
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build/asan -j2 --output-on-failure 2>&1 | tee build/asan-tests.log
-[ "$(tail -c 2000 build/asan-tests.log | grep -c '100% tests passed')" = 1 ] || status=1
-count asan build/asan-tests.log
-xvfb-run -a -s "-screen 0 1024x768x24" sh ci/run-win-tests.sh build/win32 "$PWD/build/win32/wineprefix" \
-  -j2 --output-on-failure 2>&1 | tee build/win32-tests.log
-[ "$(tail -c 2000 build/win32-tests.log | grep -c '100% tests passed')" = 1 ] || status=1
-count win32 build/win32-tests.log
+run native ctest --test-dir build/native -j2 --output-on-failure
+run asan env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan -j2 --output-on-failure
+run win32 xvfb-run -a -s "-screen 0 1024x768x24" sh ci/run-win-tests.sh build/win32 \
+  "$PWD/build/win32/wineprefix" -j2 --output-on-failure
 echo "test summary:$summary"
-total_pass=0; total_fail=0
-for log in build/native-tests.log build/asan-tests.log build/win32-tests.log; do
-  line=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
-  f=$(echo "$line" | awk '{print $1}'); n=$(echo "$line" | awk '{print $6}')
-  [ -n "$n" ] || { status=1; continue; }
-  total_fail=$((total_fail + f)); total_pass=$((total_pass + n - f))
-done
-echo "$total_pass passed, $total_fail failed"
+line="$total_pass passed, $total_fail failed, $total_skip skipped"
+[ -z "$unfinished" ] || line="$line; did not finish:$unfinished"
+[ "$status" = 0 ] && echo "$line: all good" || echo "$line: FAILED"
 exit $status
