@@ -27,7 +27,8 @@ run asan env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 run win32 xvfb-run -a -s "-screen 0 1024x768x24" sh ci/run-win-tests.sh build/win32 \
   "$PWD/build/win32/wineprefix" -j2 --output-on-failure
 echo "test summary:$summary"
-line="$total_pass passed, $total_fail failed, $total_skip skipped"
-[ -z "$unfinished" ] || line="$line; did not finish:$unfinished"
-[ "$status" = 0 ] && echo "$line: all good" || echo "$line: FAILED"
+[ -z "$unfinished" ] || echo "did not finish:$unfinished"
+[ "$status" = 0 ] || echo "FAILED"
+# The closing line, alone on its line: "total: N passed, N failed, N skipped".
+echo "total: $total_pass passed, $total_fail failed, $total_skip skipped"
 exit $status
