@@ -7,6 +7,8 @@
 #                                                    with its export and import checks
 #   zel_wine_test(name SOURCES ... [LIBS ...] [DEPENDS targets])
 #                                                    GoogleTest host run under Wine
+#   zel_fuzz_target(name SOURCES ... [LIBS ...] [SEEDS ...] [FIXTURES ...])
+#                                                    a fuzz target, native build only (below)
 
 function(zel_core_library name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
@@ -69,4 +71,37 @@ function(zel_wine_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
                        PROPERTIES TIMEOUT 60 RESOURCE_LOCK desktop)
+endfunction()
+
+# zel_fuzz_target(name SOURCES ... [LIBS ...] [SEEDS file-or-dir ...])   native build only
+#
+# A fuzz target: a *_fuzz.cpp beside the code it exercises, defining
+# extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t). In the ordinary native
+# builds it links our replay main (tests/fuzz_replay_main.cpp), and a CTest test replays the
+# SEEDS and a fixed set of mutations of each (FIXTURES: CTest fixtures that make the seeds
+# first). With -DZEL_FUZZ=ON (clang) it links libFuzzer
+# instead; `fuzz_targets` builds them all.
+function(zel_fuzz_target name)
+  if(ZEL_WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;SEEDS;FIXTURES" ${ARGN})
+  if(NOT TARGET fuzz_targets)
+    add_custom_target(fuzz_targets)
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  add_dependencies(fuzz_targets ${name})
+  if(ZEL_FUZZ)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz_replay_main.cpp)
+    add_test(NAME ${name} COMMAND ${name} ${A_SEEDS})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+    if(A_FIXTURES)
+      set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${A_FIXTURES}")
+    endif()
+  endif()
 endfunction()
