@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "animation/avi/avi_export.h"
 #include "animation/avi/avi_test_util.h"
@@ -15,59 +16,40 @@ struct Series {
   std::string prefix;
   long first = 0, end = 0;
   int width = 0, height = 0;
-  std::vector<uint32_t> counts;
-  std::vector<uint16_t> list;
+  std::vector<uint32_t> counts = std::vector<uint32_t>(32768, 1);
+  std::vector<uint16_t> list = std::vector<uint16_t>(32768, 0);
 };
 
 Series make_series(const std::string& name, long first, long count, int w, int h, Scene scene) {
-  Series s;
-  s.prefix = avitest::scratch(name + "_");
-  s.first = first;
-  s.end = first + count;
-  s.width = w;
-  s.height = h;
-  SeriesSpec spec;
-  spec.prefix = s.prefix;
-  spec.first = first;
-  spec.count = count;
-  spec.width = w;
-  spec.height = h;
-  spec.scene = scene;
-  EXPECT_TRUE(WriteFrameSeries(spec, &s.counts));
+  Series s{avitest::scratch(name + "_"), first, first + count, w, h};
+  EXPECT_TRUE(WriteFrameSeries({s.prefix, first, count, w, h, scene, RowCoding::Mixed}, &s.counts));
   s.list.assign(s.counts.size(), 0);
   return s;
 }
 
+// One BuildAvi call over a series; version warnings are counted.
 struct Call {
   char path[512];
   BuildAviArgs args;
   UiRecorder ui;
   AviExportPlatform platform;
   int version_warnings = 0;
+  Call(Series* s, const std::string& output) {
+    std::snprintf(path, sizeof path, "%s", output.c_str());
+    args = {int32_t(s->first), int32_t(s->end), path, s->prefix.c_str(), s->width, s->height,
+            uint32_t(s->counts.size()), -1, s->counts.data(), s->list.data()};
+    platform.context = this;
+    platform.version_warning = [](void* c) { ++static_cast<Call*>(c)->version_warnings; };
+  }
+  int32_t run() { return BuildAviRun(args, ui.table(), platform); }
 };
 
-void count_warning(void* context) { ++static_cast<Call*>(context)->version_warnings; }
+bool frame_exists(const Series& s, long n) { return std::filesystem::exists(FrameFileName(s.prefix.c_str(), n)); }
 
-void prepare(Call* c, Series* s, const std::string& output) {
-  std::snprintf(c->path, sizeof c->path, "%s", output.c_str());
-  c->args.first = int32_t(s->first);
-  c->args.end = int32_t(s->end);
-  c->args.outputPath = c->path;
-  c->args.framePrefix = s->prefix.c_str();
-  c->args.width = s->width;
-  c->args.height = s->height;
-  c->args.colourCount = uint32_t(s->counts.size());
-  c->args.speed = -1;
-  c->args.colourCounts = s->counts.data();
-  c->args.colourList = s->list.data();
-  c->platform.context = c;
-  c->platform.version_warning = count_warning;
-}
-
-bool frame_exists(const Series& s, long n) {
-  FILE* f = std::fopen(FrameFileName(s.prefix.c_str(), n).c_str(), "rb");
-  if (f) std::fclose(f);
-  return f != nullptr;
+// The layer holds nothing once a run has ended, whatever happened.
+void expect_layer_released() {
+  EXPECT_EQ(vfw::test_hooks::live_objects(), 0);
+  EXPECT_EQ(vfw::test_hooks::init_count(), 0);
 }
 
 // The bitmap bits the export should hand over for each frame, made independently of it:
@@ -121,22 +103,36 @@ TEST(AviPath, CutsAtTheLastDotOfTheFileNameAndAppendsAvi) {
   }
 }
 
-TEST(BuildAvi, FewerThanThreeFramesOnlyRewritesThePath) {
-  Call c;
-  Series s;
-  s.first = 10;
-  s.end = 12;
-  s.prefix = "unused";
-  s.counts.assign(32768, 1);
-  s.list.assign(32768, 7);
-  prepare(&c, &s, avitest::scratch("short.flc"));
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 2);
-  EXPECT_EQ(std::string(c.path), avitest::scratch("short.avi"));
-  EXPECT_TRUE(c.ui.progress.empty());
-  EXPECT_TRUE(c.ui.boxes.empty());
-  EXPECT_EQ(s.counts[5], 1u);  // the histogram is untouched
-  c.args.end = 5;
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), -5);
+TEST(BuildAvi, RefusedCallsTouchNeitherTheHistogramNorTheDisk) {
+  // Fewer than three frames answer end - first silently; sizes the frame reader cannot hold
+  // (wider than 1024, or not positive) are refused with the frame reader's message.
+  struct Case {
+    long first, end;
+    int width, height;
+    int32_t result;
+    const char* box;
+  };
+  const Case cases[] = {{10, 12, 32, 16, 2, nullptr},
+                        {10, 5, 32, 16, -5, nullptr},
+                        {0, 5, 1025, 10, 0, "Read failed on temporary file"},
+                        {0, 5, 0, 10, 0, "Read failed on temporary file"},
+                        {0, 5, 16, -4, 0, "Read failed on temporary file"}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::to_string(k.width) + "x" + std::to_string(k.height) + " end " + std::to_string(k.end));
+    Series s{avitest::scratch("refused_"), k.first, k.end, k.width, k.height};
+    s.counts.assign(32768, 3);
+    std::string out = avitest::scratch("refused.avi");
+    std::remove(out.c_str());
+    Call c(&s, out);
+    EXPECT_EQ(c.run(), k.result);
+    EXPECT_TRUE(c.ui.progress.empty());
+    ASSERT_EQ(c.ui.boxes.size(), k.box ? 1u : 0u);
+    if (k.box) {
+      EXPECT_EQ(c.ui.boxes[0].text, k.box);
+    }
+    EXPECT_EQ(s.counts[100], 3u);
+    EXPECT_FALSE(avitest::read_avi(out).ok);
+  }
 }
 
 TEST(BuildAvi, WritesEveryFrameOnceAndFfmpegShowsTheFlippedPaletteFrames) {
@@ -144,10 +140,9 @@ TEST(BuildAvi, WritesEveryFrameOnceAndFfmpegShowsTheFlippedPaletteFrames) {
   Series s = make_series("full", 5, 8, 101, 50, Scene::MovingShapes);
   std::vector<uint8_t> palette;
   auto bits = expected_bits(s, &palette);
-  Call c;
-  prepare(&c, &s, avitest::scratch("full.flc"));
+  Call c(&s, avitest::scratch("full.flc"));
   c.ui.answers = {answer::No};
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
+  EXPECT_EQ(c.run(), 0);
   ASSERT_EQ(std::string(c.path), avitest::scratch("full.avi"));
 
   ASSERT_EQ(c.ui.progress.size(), 1u + 9u);
@@ -159,8 +154,7 @@ TEST(BuildAvi, WritesEveryFrameOnceAndFfmpegShowsTheFlippedPaletteFrames) {
   EXPECT_EQ(c.ui.boxes[0].flags, 0x2024u);
   EXPECT_TRUE(frame_exists(s, 5) && frame_exists(s, 12));  // answered No
   EXPECT_EQ(c.version_warnings, 0);
-  EXPECT_EQ(vfw::test_hooks::live_objects(), 0);
-  EXPECT_EQ(vfw::test_hooks::init_count(), 0);
+  expect_layer_released();
 
   avitest::AviFacts f = avitest::read_avi(c.path);
   ASSERT_TRUE(f.ok);
@@ -210,13 +204,12 @@ TEST(BuildAvi, OutOfMemoryReleasesWhatWasTakenAndAnswersTheBox) {
   for (int fail_at = 1; fail_at <= 2; ++fail_at) {
     FailingHeap::fail_at = fail_at;
     FailingHeap::calls = FailingHeap::held = 0;
-    Call c;
     std::string out = avitest::scratch("memory.avi");
     std::remove(out.c_str());
-    prepare(&c, &s, out);
+    Call c(&s, out);
     c.platform.frames = &heap;
     c.ui.answers = {answer::Cancel};
-    EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), answer::Cancel);
+    EXPECT_EQ(c.run(), answer::Cancel);
     ASSERT_EQ(c.ui.boxes.size(), 1u);
     EXPECT_EQ(c.ui.boxes[0].text, "Out of memory");
     EXPECT_EQ(c.ui.boxes[0].caption, "Flic");
@@ -228,34 +221,26 @@ TEST(BuildAvi, OutOfMemoryReleasesWhatWasTakenAndAnswersTheBox) {
 }
 
 TEST(BuildAvi, FrameFileFailuresEndTheRunWithAClosedFileAndNoDeletionPrompt) {
-  Series s = make_series("broken", 0, 6, 24, 12, Scene::MovingShapes);
-  std::remove(FrameFileName(s.prefix.c_str(), 4).c_str());
-  // Frame 2 says 25 x 12.
-  {
-    std::vector<uint16_t> px(25 * 12, 0);
-    ASSERT_TRUE(WriteFramePixels(FrameFileName(s.prefix.c_str(), 2), 25, 12, px, RowCoding::Raw));
+  // Frame 4 is missing in both series; in the first, frame 2 already says 25 x 12.
+  for (bool bad_size : {true, false}) {
+    SCOPED_TRACE(bad_size);
+    Series s = make_series(bad_size ? "broken" : "missing", 0, 6, 24, 12, Scene::MovingShapes);
+    std::remove(FrameFileName(s.prefix.c_str(), 4).c_str());
+    if (bad_size) {
+      ASSERT_TRUE(WriteFramePixels(FrameFileName(s.prefix.c_str(), 2), 25, 12, std::vector<uint16_t>(25 * 12, 0),
+                                   RowCoding::Raw));
+    }
+    Call c(&s, avitest::scratch(bad_size ? "broken.avi" : "missing.avi"));
+    EXPECT_EQ(c.run(), 0);
+    ASSERT_EQ(c.ui.boxes.size(), 1u);
+    EXPECT_EQ(c.ui.boxes[0].text, bad_size ? "Read failed on temporary file" : "Temporary file open failed");
+    EXPECT_EQ(c.ui.boxes[0].caption, "Error");
+    avitest::AviFacts f = avitest::read_avi(c.path);
+    ASSERT_TRUE(f.ok);  // completed when the state was released
+    EXPECT_EQ(f.index.size(), bad_size ? 2u : 4u);
+    EXPECT_EQ(f.riff_size + 8, f.file_size);
+    expect_layer_released();
   }
-  Call c;
-  prepare(&c, &s, avitest::scratch("broken.avi"));
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
-  ASSERT_EQ(c.ui.boxes.size(), 1u);
-  EXPECT_EQ(c.ui.boxes[0].text, "Read failed on temporary file");
-  EXPECT_EQ(c.ui.boxes[0].caption, "Error");
-  avitest::AviFacts f = avitest::read_avi(c.path);
-  ASSERT_TRUE(f.ok);  // completed when the state was released
-  EXPECT_EQ(f.index.size(), 2u);
-  EXPECT_EQ(f.riff_size + 8, f.file_size);
-  EXPECT_EQ(vfw::test_hooks::live_objects(), 0);
-  EXPECT_EQ(vfw::test_hooks::init_count(), 0);
-
-  Series t = make_series("missing", 0, 6, 24, 12, Scene::MovingShapes);
-  std::remove(FrameFileName(t.prefix.c_str(), 4).c_str());
-  Call d;
-  prepare(&d, &t, avitest::scratch("missing.avi"));
-  EXPECT_EQ(BuildAviRun(d.args, d.ui.table(), d.platform), 0);
-  ASSERT_EQ(d.ui.boxes.size(), 1u);
-  EXPECT_EQ(d.ui.boxes[0].text, "Temporary file open failed");
-  EXPECT_EQ(avitest::read_avi(d.path).index.size(), 4u);
 }
 
 // An older Video for Windows, a file that cannot be opened and a failed first write all
@@ -266,12 +251,11 @@ TEST(BuildAvi, WithoutAviOutputTheRunStillReadsEveryFrameAndAsksToDelete) {
     Series s = make_series("trouble" + std::to_string(int(t)), 0, 4, 16, 16, Scene::MovingShapes);
     std::string out = t == OpenFails ? "/nonexistent-folder/out.avi" : avitest::scratch("trouble.avi");
     std::remove(out.c_str());
-    Call c;
-    prepare(&c, &s, out);
+    Call c(&s, out);
     c.ui.answers = {t == WriteFails ? answer::Yes : answer::No};
     if (t == OldVersion) vfw::test_hooks::set_version(0x01090000);
     if (t == WriteFails) vfw::test_hooks::fail_next_write();
-    EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
+    EXPECT_EQ(c.run(), 0);
     vfw::test_hooks::set_version(0);
     EXPECT_EQ(c.version_warnings, t == OldVersion ? 1 : 0);
     EXPECT_EQ(c.ui.progress.size(), 1u + 5u) << t;
@@ -281,37 +265,8 @@ TEST(BuildAvi, WithoutAviOutputTheRunStillReadsEveryFrameAndAsksToDelete) {
     avitest::AviFacts f = avitest::read_avi(out);
     EXPECT_EQ(f.ok, t == WriteFails) << t;
     EXPECT_TRUE(f.index.empty());  // after a failed write no later frame is written
-    EXPECT_EQ(vfw::test_hooks::live_objects(), 0);
-    EXPECT_EQ(vfw::test_hooks::init_count(), 0);
+    expect_layer_released();
   }
-}
-
-TEST(BuildAvi, RefusesWidthsTheFrameReaderCannotHold) {
-  Call c;
-  Series s;
-  s.first = 0;
-  s.end = 5;
-  s.prefix = avitest::scratch("wide_");
-  s.width = 1025;
-  s.height = 10;
-  s.counts.assign(32768, 3);
-  s.list.assign(32768, 0);
-  std::string out = avitest::scratch("wide.avi");
-  std::remove(out.c_str());
-  prepare(&c, &s, out);
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
-  ASSERT_EQ(c.ui.boxes.size(), 1u);
-  EXPECT_EQ(c.ui.boxes[0].text, "Read failed on temporary file");
-  EXPECT_TRUE(c.ui.progress.empty());
-  EXPECT_EQ(s.counts[100], 3u);
-  EXPECT_FALSE(avitest::read_avi(out).ok);
-  c.args.width = 0;
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
-  c.args.width = 16;
-  c.args.height = -4;
-  EXPECT_EQ(BuildAviRun(c.args, c.ui.table(), c.platform), 0);
-  EXPECT_EQ(c.ui.boxes.size(), 3u);
-  EXPECT_FALSE(avitest::read_avi(out).ok);
 }
 
 }  // namespace

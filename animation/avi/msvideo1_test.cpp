@@ -62,11 +62,23 @@ std::vector<uint8_t> grey_palette() {
   return pal;
 }
 
-// An 8x4 bitmap (two blocks) from 32 indices given top row first.
-std::vector<uint8_t> two_blocks(const uint8_t (&top_down)[4][8]) {
-  std::vector<uint8_t> bits(32);
-  for (int y = 0; y < 4; ++y) std::memcpy(&bits[size_t(3 - y) * 8], top_down[y], 8);
-  return bits;
+// Encodes an 8x4 picture (two blocks, 32 indices given top row first) of grey_palette()
+// as a key frame; answers the packet, and the picture as the encoder shows it in *shown.
+std::vector<uint8_t> encode_two_blocks(const uint8_t (&top_down)[4][8], long quality, std::vector<uint8_t>* bits,
+                                       std::vector<uint8_t>* shown) {
+  bits->assign(32, 0);
+  for (int y = 0; y < 4; ++y) std::memcpy(&(*bits)[size_t(3 - y) * 8], top_down[y], 8);
+  std::vector<uint8_t> pal = grey_palette(), out;
+  Msv1Encoder enc;
+  EXPECT_TRUE(msv1_init(&enc, 8, 4, pal.data(), quality, 7));
+  EXPECT_TRUE(msv1_encode_frame(&enc, bits->data(), &out));
+  *shown = enc.shown;
+  return out;
+}
+
+std::string kinds(const std::vector<uint8_t>& packet, long blocks) {
+  Walk w = walk(packet, blocks);
+  return w.ok ? std::string(w.kind.begin(), w.kind.end()) : "malformed";
 }
 
 TEST(Msv1Threshold, FollowsTheQualityScale) {
@@ -82,65 +94,41 @@ TEST(Msv1Encoder, PicksTheFirstBlockTypeThatFitsAndShowsItExactlyAtFullQuality) 
                              {40, 40, 40, 40, 16, 8, 32, 24},
                              {40, 40, 40, 40, 48, 56, 64, 72},
                              {40, 40, 40, 40, 56, 56, 72, 64}};
-  std::vector<uint8_t> bits = two_blocks(pic);
-  std::vector<uint8_t> pal = grey_palette();
-  Msv1Encoder enc;
-  ASSERT_TRUE(msv1_init(&enc, 8, 4, pal.data(), 10000, 7));
-  std::vector<uint8_t> out;
-  EXPECT_TRUE(msv1_encode_frame(&enc, bits.data(), &out));
-  Walk w = walk(out, 2);
-  ASSERT_TRUE(w.ok);
-  EXPECT_EQ(std::string(w.kind.begin(), w.kind.end()), "18");
+  std::vector<uint8_t> bits, shown;
+  std::vector<uint8_t> out = encode_two_blocks(pic, 10000, &bits, &shown);
+  EXPECT_EQ(kinds(out, 2), "18");
   EXPECT_EQ(out[0], 40);
   EXPECT_EQ(out[1], 0x80);
-  EXPECT_EQ(enc.shown, bits);  // both blocks exact
+  EXPECT_EQ(shown, bits);  // both blocks exact
 }
 
-TEST(Msv1Encoder, TwoColourBlocksKeepBit15ClearAndLowQualityMergesNearColours) {
+TEST(Msv1Encoder, TwoColourBlocksKeepBit15ClearMergeNearColoursAndTieToTheLowestIndex) {
   // Two far colours in a pattern whose top-right pixel is the lower index.
   const uint8_t pic[4][8] = {{200, 8, 8, 8, 80, 88, 80, 88},
                              {200, 200, 8, 8, 88, 80, 88, 80},
                              {200, 200, 200, 8, 80, 88, 80, 88},
                              {200, 200, 200, 200, 88, 80, 88, 80}};
-  std::vector<uint8_t> bits = two_blocks(pic);
-  std::vector<uint8_t> pal = grey_palette();
-  Msv1Encoder enc;
-  ASSERT_TRUE(msv1_init(&enc, 8, 4, pal.data(), 10000, 7));
-  std::vector<uint8_t> out;
-  msv1_encode_frame(&enc, bits.data(), &out);
-  Walk w = walk(out, 2);
-  ASSERT_TRUE(w.ok);
-  EXPECT_EQ(std::string(w.kind.begin(), w.kind.end()), "22");
+  std::vector<uint8_t> bits, shown;
+  std::vector<uint8_t> out = encode_two_blocks(pic, 10000, &bits, &shown);
+  EXPECT_EQ(kinds(out, 2), "22");
   EXPECT_EQ(out[1] & 0x80, 0);
   EXPECT_EQ(out[3], 8);  // colour B is the top-right pixel's colour
-  EXPECT_EQ(enc.shown, bits);
-
+  EXPECT_EQ(shown, bits);
   // Greys 80 and 88 differ by one 5-bit step in each of three components: error 3 per
   // pixel, 24 for the block, within T(6500) = 125, so one colour (the lower index on the
   // tie) is enough there; 200 against 8 is far beyond any threshold.
-  ASSERT_TRUE(msv1_init(&enc, 8, 4, pal.data(), 6500, 7));
-  out.clear();
-  msv1_encode_frame(&enc, bits.data(), &out);
-  w = walk(out, 2);
-  ASSERT_TRUE(w.ok);
-  EXPECT_EQ(std::string(w.kind.begin(), w.kind.end()), "21");
+  out = encode_two_blocks(pic, 6500, &bits, &shown);
+  EXPECT_EQ(kinds(out, 2), "21");
   EXPECT_EQ(out[4], 80);
-}
 
-TEST(Msv1Encoder, TiesBetweenEqualColoursUnderDifferentIndicesGoToTheLowestIndex) {
   // Indices 8 and 9 are the same grey. Left block: only those two (one colour, index 8).
   // Right block: those two and a far grey 200 (pairs 8/200 and 9/200 both exact: 8/200).
-  const uint8_t pic[4][8] = {{9, 8, 9, 8, 9, 8, 200, 200},
-                             {8, 9, 8, 9, 8, 9, 200, 200},
-                             {9, 9, 8, 8, 9, 9, 200, 200},
-                             {8, 8, 9, 9, 8, 8, 200, 200}};
-  std::vector<uint8_t> bits = two_blocks(pic);
-  std::vector<uint8_t> pal = grey_palette();
-  Msv1Encoder enc;
-  ASSERT_TRUE(msv1_init(&enc, 8, 4, pal.data(), 10000, 7));
-  std::vector<uint8_t> out;
-  msv1_encode_frame(&enc, bits.data(), &out);
-  ASSERT_TRUE(walk(out, 2).ok);
+  const uint8_t ties[4][8] = {{9, 8, 9, 8, 9, 8, 200, 200},
+                              {8, 9, 8, 9, 8, 9, 200, 200},
+                              {9, 9, 8, 8, 9, 9, 200, 200},
+                              {8, 8, 9, 9, 8, 8, 200, 200}};
+  out = encode_two_blocks(ties, 10000, &bits, &shown);
+  EXPECT_EQ(kinds(out, 2), "12");
   EXPECT_EQ(out, (std::vector<uint8_t>{8, 0x80, out[2], out[3], 8, 200, 0, 0}));
 }
 

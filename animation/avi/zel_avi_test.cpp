@@ -1,40 +1,27 @@
 // The `zel` host end to end: PNG pictures (made by ImageMagick) -> zel frames -> zel avi,
 // decoded by ffmpeg.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "animation/avi/avi_test_util.h"
+#include "animation/frameset/testing/shell.h"
+#include "animation/frameset/testing/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string zel() {
-  const char* b = std::getenv("ZEL_BUILD_DIR");
-  return std::string(b ? b : ".") + "/bin/zel";
-}
+using shell::run_stderr;
+using shell::zel;
 
-int sh(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
-
-std::vector<uint8_t> rgb_of(const std::string& cmd) {
-  FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
-  std::vector<uint8_t> all;
-  uint8_t buf[65536];
-  size_t n;
-  while (p && (n = std::fread(buf, 1, sizeof buf, p)) > 0) all.insert(all.end(), buf, buf + n);
-  if (p) pclose(p);
-  return all;
-}
+int sh(const std::string& cmd) { return shell::run(cmd); }
 
 TEST(ZelAvi, PngSeriesThroughFramesAndAviPlaysBackInFfmpeg) {
-  std::string dir = "/tmp/zel_avi_test_" + std::to_string(getpid());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  TempDir tmp("zel_avi_test");
+  const std::string& dir = tmp.path;
   const int w = 150, h = 90, pictures = 9;  // neither side a multiple of 4
   for (int i = 0; i < pictures; ++i)
     ASSERT_EQ(sh("convert -size 150x90 gradient:navy-orange -fill lime -draw 'rectangle " + std::to_string(10 + 12 * i) +
@@ -53,8 +40,8 @@ TEST(ZelAvi, PngSeriesThroughFramesAndAviPlaysBackInFfmpeg) {
   avitest::AviFacts facts = avitest::read_avi(dir + "/a.avi");
   ASSERT_EQ(facts.index.size(), size_t(pictures));
   EXPECT_EQ(facts.index[7].flags, 0x10u);
-  std::vector<uint8_t> shown = rgb_of("ffmpeg -v error -i " + dir + "/a.avi -f rawvideo -pix_fmt rgb24 -");
-  std::vector<uint8_t> made = rgb_of("ffmpeg -v error -i " + dir + "/pic%d.png -f rawvideo -pix_fmt rgb24 -");
+  std::vector<uint8_t> shown = shell::output("ffmpeg -v error -i " + dir + "/a.avi -f rawvideo -pix_fmt rgb24 -");
+  std::vector<uint8_t> made = shell::output("ffmpeg -v error -i " + dir + "/pic%d.png -f rawvideo -pix_fmt rgb24 -");
   const size_t frame = size_t(w) * h * 3;
   ASSERT_EQ(shown.size(), frame * pictures);
   ASSERT_EQ(made.size(), frame * pictures);
@@ -77,23 +64,11 @@ TEST(ZelAvi, PngSeriesThroughFramesAndAviPlaysBackInFfmpeg) {
   EXPECT_NE(sh(zel() + " avi " + dir + "/missing 0 4 " + dir + "/c --no"), 0);
   EXPECT_NE(sh(zel() + " avi " + dir + "/f 0 2 " + dir + "/c --no"), 0);
   EXPECT_FALSE(fs::exists(dir + "/c.avi"));
-  fs::remove_all(dir);
-}
-
-// Runs a command; answers its exit status and what it wrote on stderr.
-int run_stderr(const std::string& cmd, std::string* err) {
-  FILE* p = popen((cmd + " 2>&1 >/dev/null").c_str(), "r");
-  if (!p) return -1;
-  char buf[512];
-  err->clear();
-  while (std::fgets(buf, sizeof buf, p)) *err += buf;
-  return pclose(p);
 }
 
 TEST(ZelAvi, SaysWhyWhenFrameNumbersOrNamesAreNotWhatTheHostPasses) {
-  std::string dir = "/tmp/zel_avi_names_" + std::to_string(getpid());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  TempDir tmp("zel_avi_names");
+  const std::string& dir = tmp.path;
   for (int i = 0; i < 3; ++i)
     ASSERT_EQ(sh("convert -size 16x8 gradient:red-blue " + dir + "/p" + std::to_string(i) + ".png"), 0);
   ASSERT_EQ(sh(zel() + " frames " + dir + "/p%d.png 0 3 " + dir + "/f --histogram " + dir + "/h.bin"), 0);
@@ -116,7 +91,6 @@ TEST(ZelAvi, SaysWhyWhenFrameNumbersOrNamesAreNotWhatTheHostPasses) {
       << err;
   EXPECT_NE(err.find("lower-cased names"), std::string::npos) << err;
   EXPECT_EQ(avitest::read_avi(dir + "/caps.avi").index.size(), 3u);
-  fs::remove_all(dir);
 }
 
 }  // namespace

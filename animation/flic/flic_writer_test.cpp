@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "animation/flic/flic_writer.h"
 #include "animation/flic/testing/flic_decoder.h"
 #include "animation/frameset/testing/frame_series.h"
+#include "animation/frameset/testing/shell.h"
+#include "animation/frameset/testing/temp_dir.h"
 #include "common/bytes.h"
 #include "common/message_box.h"
 #include "common/ui_recorder.h"
@@ -17,25 +19,38 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-  std::string path;
-  TempDir() {
-    static int serial = 0;  // lower case: frame files are opened under lower-cased names
-    path = "/tmp/flic_test_" + std::to_string(getpid()) + "_" + std::to_string(serial++);
-    fs::remove_all(path);
-    fs::create_directories(path);
+// The host's side of one call: arrays, output path buffer, frame prefix.
+struct HostCall {
+  std::vector<uint32_t> counts;
+  std::vector<uint16_t> list = std::vector<uint16_t>(32768);
+  std::vector<char> path;
+  std::string prefix;
+  UiRecorder ui;
+  HostCall(const std::string& output, const std::string& frame_prefix, std::vector<uint32_t> histogram)
+      : counts(std::move(histogram)), path(output.begin(), output.end()), prefix(frame_prefix) {
+    path.push_back('\0');
   }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
+  int32_t build(long first, long end, int w, int h, const FrameSetPlatform* platform = nullptr, int32_t speed = 0) {
+    BuildFliArgs args;
+    args.first = first;
+    args.end = end;
+    args.outputPath = path.data();
+    args.framePrefix = prefix.c_str();
+    args.width = w;
+    args.height = h;
+    args.colourCount = 32768;
+    args.speed = speed;
+    args.colourCounts = counts.data();
+    args.colourList = list.data();
+    return BuildFli(args, ui.table(), platform);
+  }
 };
 
 // One BuildFli run over a synthetic series, with what it should have produced.
 struct Made {
   TempDir dir;
-  UiRecorder ui;
+  std::unique_ptr<HostCall> call;
   int32_t result = -1;
-  std::vector<uint32_t> counts;
-  std::vector<uint16_t> list;
   std::string output;
   int canvasWidth = 0, canvasHeight = 0;
   std::vector<std::vector<uint8_t>> expected;  // index frames, the ring frame last
@@ -48,38 +63,20 @@ struct Spec {
   int width, height;
   long frames;
   int32_t speed = 5;
-  RowCoding coding = RowCoding::Mixed;
 };
 
-void make(Made* m, const Spec& s, std::deque<int> answers = {answer::No},
-          const FrameSetPlatform* platform = nullptr) {
+void make(Made* m, const Spec& s) {
   const long first = 3;
   std::vector<uint32_t> histogram;
-  ASSERT_TRUE(WriteFrameSeries({m->dir / "frame", first, s.frames, s.width, s.height, s.scene, s.coding}, &histogram));
-  m->counts = histogram;
-  m->list.assign(32768, 0);
-  m->output = m->dir / (FlicIsFlc(s.width, s.height) ? "out.flc" : "out.fli");
-  std::vector<char> path(m->output.begin(), m->output.end());
-  path.push_back('\0');
-  std::string prefix = m->dir / "frame";
-  BuildFliArgs args;
-  args.first = first;
-  args.end = first + s.frames;
-  args.outputPath = path.data();
-  args.framePrefix = prefix.c_str();
-  args.width = s.width;
-  args.height = s.height;
-  args.colourCount = 32768;
-  args.speed = s.speed;
-  args.colourCounts = m->counts.data();
-  args.colourList = m->list.data();
-  m->ui.answers = answers;
-  m->result = BuildFli(args, m->ui.table(), platform);
-
-  bool flc = FlicIsFlc(s.width, s.height);
+  ASSERT_TRUE(WriteFrameSeries({m->dir / "frame", first, s.frames, s.width, s.height, s.scene, RowCoding::Mixed}, &histogram));
+  const bool flc = FlicIsFlc(s.width, s.height);
+  m->output = m->dir / (flc ? "out.flc" : "out.fli");
+  m->call = std::make_unique<HostCall>(m->output, m->dir / "frame", histogram);
+  m->call->ui.answers = {answer::No};
+  m->result = m->call->build(first, first + s.frames, s.width, s.height, nullptr, s.speed);
   m->canvasWidth = flc ? s.width : 320;
   m->canvasHeight = flc ? s.height : 200;
-  const uint16_t* palette = m->list.data();
+  const uint16_t* palette = m->call->list.data();
   for (long i = 0; i <= s.frames; ++i) {
     std::vector<uint16_t> px = SceneFrame(s.scene, s.width, s.height, first + (i < s.frames ? i : 0));
     std::vector<uint8_t> frame(size_t(m->canvasWidth) * m->canvasHeight, 48);
@@ -94,14 +91,10 @@ void make(Made* m, const Spec& s, std::deque<int> answers = {answer::No},
 
 // ffmpeg's decoding of a file as rgb24 frames.
 std::vector<std::vector<uint8_t>> ffmpeg_frames(const std::string& path, int w, int h) {
-  std::string cmd = "ffmpeg -v error -threads 1 -f flic -i '" + path + "' -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::vector<std::vector<uint8_t>> frames;
-  if (!p) return frames;
+  std::vector<uint8_t> all = shell::output("ffmpeg -v error -threads 1 -f flic -i '" + path + "' -f rawvideo -pix_fmt rgb24 -");
   const size_t size = size_t(w) * h * 3;
-  std::vector<uint8_t> buf(size);
-  while (std::fread(buf.data(), 1, size, p) == size) frames.push_back(buf);
-  pclose(p);
+  std::vector<std::vector<uint8_t>> frames;
+  for (size_t at = 0; at + size <= all.size(); at += size) frames.emplace_back(all.begin() + long(at), all.begin() + long(at + size));
   return frames;
 }
 
@@ -111,7 +104,7 @@ uint8_t scale6(uint8_t v) { return uint8_t((v << 2) | (v >> 4)); }
 void expect_ffmpeg_agrees(const Made& m, bool skip_last_column) {
   auto frames = ffmpeg_frames(m.output, m.canvasWidth, m.canvasHeight);
   ASSERT_EQ(frames.size(), m.expected.size()) << "ffmpeg pictures";
-  const uint16_t* palette = m.list.data();
+  const uint16_t* palette = m.call->list.data();
   const int columns = m.canvasWidth - (skip_last_column ? 1 : 0);
   for (size_t f = 0; f < frames.size(); ++f) {
     long wrong = 0;
@@ -170,38 +163,12 @@ void expect_well_formed(const Made& m, long frames) {
     }
   // Palette: 6-bit components of ColourList[0..255].
   for (int i = 0; i < 256; ++i) {
-    uint16_t c = m.list[size_t(i)];
+    uint16_t c = m.call->list[size_t(i)];
     ASSERT_EQ(d.palettes[0][3 * i], ((c >> 10) & 31) * 2);
     ASSERT_EQ(d.palettes[0][3 * i + 2], (c & 31) * 2);
   }
   for (size_t f = 0; f < d.frames.size(); ++f) EXPECT_EQ(d.frames[f], m.expected[f]) << "our reader, frame " << f;
 }
-
-// The host's side of one call: arrays, output path buffer, frame prefix.
-struct HostCall {
-  std::vector<uint32_t> counts;
-  std::vector<uint16_t> list = std::vector<uint16_t>(32768);
-  std::vector<char> path;
-  std::string prefix;
-  UiRecorder ui;
-  HostCall(const std::string& output, const std::string& frame_prefix, std::vector<uint32_t> histogram)
-      : counts(std::move(histogram)), path(output.begin(), output.end()), prefix(frame_prefix) {
-    path.push_back('\0');
-  }
-  int32_t build(long first, long end, int w, int h, const FrameSetPlatform* platform = nullptr) {
-    BuildFliArgs args;
-    args.first = first;
-    args.end = end;
-    args.outputPath = path.data();
-    args.framePrefix = prefix.c_str();
-    args.width = w;
-    args.height = h;
-    args.colourCount = 32768;
-    args.colourCounts = counts.data();
-    args.colourList = list.data();
-    return BuildFli(args, ui.table(), platform);
-  }
-};
 
 int count_chunks(const DecodedFlic& d, uint16_t type, size_t from_record) {
   int n = 0;
@@ -228,8 +195,8 @@ TEST(FlicFiles, DecodePixelExactlyInFfmpegAndInOurReader) {
     Made m;
     make(&m, s);
     ASSERT_EQ(m.result, 0);
-    ASSERT_EQ(m.ui.boxes.size(), 1u);
-    EXPECT_EQ(m.ui.boxes[0].text, "Delete Temporary files");
+    ASSERT_EQ(m.call->ui.boxes.size(), 1u);
+    EXPECT_EQ(m.call->ui.boxes[0].text, "Delete Temporary files");
     expect_well_formed(m, s.frames);
     expect_ffmpeg_agrees(m, s.width % 2 != 0);
     if (s.width % 2 != 0) {  // the last column changes, so the last-byte words matter

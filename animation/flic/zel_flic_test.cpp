@@ -1,40 +1,28 @@
 // The `zel` host end to end: PNG pictures (made by ImageMagick) -> zel frames -> zel flic,
 // decoded by ffmpeg.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "animation/flic/testing/flic_decoder.h"
 #include "animation/frameset/frameset.h"
+#include "animation/frameset/testing/shell.h"
+#include "animation/frameset/testing/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string zel() { return std::string(std::getenv("ZEL_BUILD_DIR") ? std::getenv("ZEL_BUILD_DIR") : ".") + "/bin/zel"; }
+using shell::zel;
 
-int sh(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
-
-std::vector<uint8_t> rgb_of(const std::string& cmd, size_t frame_bytes, size_t* frames) {
-  FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
-  std::vector<uint8_t> all;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) all.insert(all.end(), buf, buf + n);
-  pclose(p);
-  *frames = all.size() / frame_bytes;
-  return all;
-}
+int sh(const std::string& cmd) { return shell::run(cmd); }
 
 }  // namespace
 
 TEST(ZelFlic, PngSeriesThroughFramesAndFlicPlaysBackInFfmpeg) {
-  std::string dir = "/tmp/zel_flic_test_" + std::to_string(getpid());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  TempDir tmp("zel_flic_test");
+  const std::string& dir = tmp.path;
   // Four 150x90 pictures, a square moving over a two-colour gradient.
   for (int i = 0; i < 4; ++i)
     ASSERT_EQ(sh("convert -size 150x90 gradient:navy-orange -fill lime -draw 'rectangle " + std::to_string(10 + 20 * i) +
@@ -58,13 +46,10 @@ TEST(ZelFlic, PngSeriesThroughFramesAndFlicPlaysBackInFfmpeg) {
   EXPECT_FALSE(fs::exists(dir + "/f000.16b"));  // --yes deleted the frame files
 
   // The pictures, reduced to 5 bits then through the 6-bit palette, are what ffmpeg shows.
-  size_t frames = 0, pictures = 0;
-  std::vector<uint8_t> shown = rgb_of("ffmpeg -v error -f flic -i " + dir + "/a.fli -f rawvideo -pix_fmt rgb24 -",
-                                      320 * 200 * 3, &frames);
-  std::vector<uint8_t> made = rgb_of("ffmpeg -v error -i " + dir + "/pic%d.png -f rawvideo -pix_fmt rgb24 -",
-                                     150 * 90 * 3, &pictures);
-  ASSERT_EQ(frames, 5u);
-  ASSERT_EQ(pictures, 4u);
+  std::vector<uint8_t> shown = shell::output("ffmpeg -v error -f flic -i " + dir + "/a.fli -f rawvideo -pix_fmt rgb24 -");
+  std::vector<uint8_t> made = shell::output("ffmpeg -v error -i " + dir + "/pic%d.png -f rawvideo -pix_fmt rgb24 -");
+  ASSERT_EQ(shown.size(), 5u * 320 * 200 * 3);
+  ASSERT_EQ(made.size(), 4u * 150 * 90 * 3);
   long wrong = 0;
   for (size_t f = 0; f < 5; ++f)
     for (int y = 0; y < 90; ++y)
@@ -76,5 +61,4 @@ TEST(ZelFlic, PngSeriesThroughFramesAndFlicPlaysBackInFfmpeg) {
   EXPECT_EQ(wrong, 0);
   // Failures are messages on stderr with a non-zero status.
   EXPECT_NE(sh(zel() + " flic " + dir + "/missing 0 4 " + dir + "/c.fli --no"), 0);
-  fs::remove_all(dir);
 }
