@@ -13,15 +13,13 @@ struct Walk {
   int skip_words = 0;
   long skipped = 0;
   int zero_skips = 0;
-  int one = 0, two = 0, eight = 0;
   std::vector<char> kind;   // per block: 's', '1', '2', '8'
 };
 
 Walk walk(const std::vector<uint8_t>& p, long blocks) {
   Walk w;
   size_t at = 0;
-  long done = 0;
-  while (done < blocks) {
+  while (long(w.kind.size()) < blocks) {
     if (at + 2 > p.size()) return w;
     uint8_t a = p[at], b = p[at + 1];
     at += 2;
@@ -33,25 +31,14 @@ Walk walk(const std::vector<uint8_t>& p, long blocks) {
         return w;
       }
       w.skipped += n;
-      done += n;
       w.kind.insert(w.kind.end(), size_t(n), 's');
-    } else if (b < 0x80) {
-      at += 2;
-      ++w.two;
-      ++done;
-      w.kind.push_back('2');
-    } else if (b >= 0x90) {
-      at += 8;
-      ++w.eight;
-      ++done;
-      w.kind.push_back('8');
     } else {
-      ++w.one;
-      ++done;
-      w.kind.push_back('1');
+      char kind = b < 0x80 ? '2' : b >= 0x90 ? '8' : '1';
+      at += kind == '2' ? 2 : kind == '8' ? 8 : 0;
+      w.kind.push_back(kind);
     }
   }
-  w.ok = done == blocks && at + 2 == p.size() && p[at] == 0 && p[at + 1] == 0;
+  w.ok = long(w.kind.size()) == blocks && at + 2 == p.size() && p[at] == 0 && p[at + 1] == 0;
   return w;
 }
 

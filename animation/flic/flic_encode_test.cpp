@@ -55,15 +55,13 @@ std::vector<std::pair<int, int>> packets(const Bytes& coded) {
 
 }  // namespace
 
-TEST(ByteRun, MatchesTheWorkedExamples) {
+TEST(ByteRun, MatchesTheWorkedExamplesAndPacketLimits) {
   EXPECT_EQ(byte_run({5, 5, 5, 7, 8}), (Bytes{0x02, 0x03, 0x05, 0xFE, 0x07, 0x08}));
   // The second 2 opens a new repeat packet instead of joining the literal.
   EXPECT_EQ(byte_run({1, 2, 2}), (Bytes{0x02, 0xFE, 0x01, 0x02, 0x01, 0x02}));
   EXPECT_EQ(byte_run({4}), (Bytes{0x01, 0x01, 0x04}));
   EXPECT_EQ(byte_run({4, 4, 6}), (Bytes{0x02, 0x02, 0x04, 0xFF, 0x06}));
-}
-
-TEST(ByteRun, PacketsHoldAtMost127AndTheCountWrapsAt256) {
+  // Packets hold at most 127 bytes, and the packet count wraps at 256.
   Bytes same(128, 9);
   EXPECT_EQ(byte_run(same), (Bytes{0x02, 0x7F, 0x09, 0x01, 0x09}));
   Bytes distinct(128);
@@ -112,17 +110,16 @@ TEST(DeltaLine, RunsOfFiveSplitOutAndShorterRunsStayLiteral) {
   EXPECT_EQ(delta_line(cur, prev), (Bytes{0x01, 39, 1, 8}));
 }
 
-TEST(DeltaLine, PacketsHoldAtMost127Bytes) {
+TEST(DeltaLine, PacketsHoldAtMost127BytesAndALineAtMost254Packets) {
   Bytes prev(300, 0), cur(300, 0);
   for (int i = 0; i < 128; ++i) cur[i] = 4;
   EXPECT_EQ(packets(delta_line(cur, prev)), (std::vector<std::pair<int, int>>{{0, -127}, {0, 1}}));
   for (int i = 0; i < 128; ++i) cur[i] = uint8_t(1 + i % 2);
   EXPECT_EQ(packets(delta_line(cur, prev)), (std::vector<std::pair<int, int>>{{0, 127}, {0, 1}}));
-}
-
-TEST(DeltaLine, MoreThan254PacketsIsTooBig) {
-  // Changed bytes separated by unchanged ones: one packet per pair of bytes.
-  Bytes prev(512, 0), cur(512, 0);
+  // More than 254 packets is too big. Changed bytes separated by unchanged ones: one packet
+  // per pair of bytes.
+  prev.assign(512, 0);
+  cur.assign(512, 0);
   for (int i = 0; i < 512; i += 2) cur[i] = 1;
   bool too_big = false;
   delta_line(Bytes(cur.begin(), cur.begin() + 508), Bytes(prev.begin(), prev.begin() + 508), &too_big);

@@ -170,12 +170,6 @@ void expect_well_formed(const Made& m, long frames) {
   for (size_t f = 0; f < d.frames.size(); ++f) EXPECT_EQ(d.frames[f], m.expected[f]) << "our reader, frame " << f;
 }
 
-int count_chunks(const DecodedFlic& d, uint16_t type, size_t from_record) {
-  int n = 0;
-  for (size_t r = from_record; r < d.chunks.size(); ++r)
-    for (const FlicChunkInfo& c : d.chunks[r]) n += c.type == type;
-  return n;
-}
 
 }  // namespace
 
@@ -206,8 +200,11 @@ TEST(FlicFiles, DecodePixelExactlyInFfmpegAndInOurReader) {
           changes |= m.expected[f][size_t(y + 1) * s.width - 1] != m.expected[f - 1][size_t(y + 1) * s.width - 1];
       EXPECT_TRUE(changes);
     }
-    if (s.scene == Scene::Cut && s.width % 4 == 0) {
-      EXPECT_GT(count_chunks(m.decoded, 16, 1), 0);  // cuts make copies in delta frames
+    if (s.scene == Scene::Cut && s.width % 4 == 0) {  // cuts make copies in delta frames
+      int copies = 0;
+      for (size_t r = 1; r < m.decoded.chunks.size(); ++r)
+        for (const FlicChunkInfo& c : m.decoded.chunks[r]) copies += c.type == 16;
+      EXPECT_GT(copies, 0);
     }
   }
 }

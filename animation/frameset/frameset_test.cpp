@@ -289,34 +289,31 @@ TEST(Driver, ReportsMissingAndBadFramesAndWriterFailures) {
   TempDir dir;
   std::vector<uint32_t> histogram;
   ASSERT_TRUE(WriteFrameSeries({dir / "a", 0, 3, 8, 4, Scene::Still, RowCoding::Raw}, &histogram));
-  std::vector<uint8_t> frame(32);
-  {
-    TestRun r(dir / "a", 0, 4, 8, 4, histogram);  // frame 3 does not exist
+  struct Case {
+    long end;    // frame 3 does not exist
+    int height;  // every file says 8 x 4
+    int fail_at;
+    FramesResult result;
+    const char* box;
+    size_t steps;
+  };
+  const Case cases[] = {{4, 4, -1, FramesOpenFailed, "Temporary file open failed", 3},
+                        {3, 5, -1, FramesReadFailed, "Read failed on temporary file", 0},
+                        {3, 4, 1, FramesWriterFailed, nullptr, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    TestRun r(dir / "a", 0, c.end, 8, c.height, histogram);
     FrameSetBuildPalette(&r.run);
-    Recording rec{{}, {}, 32};
-    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), FramesOpenFailed);
-    ASSERT_EQ(r.ui.boxes.size(), 1u);
-    EXPECT_EQ(r.ui.boxes[0].text, "Temporary file open failed");
-    EXPECT_EQ(r.ui.boxes[0].caption, "Error");
-    EXPECT_EQ(r.ui.boxes[0].flags, mb::TaskModal);
-    EXPECT_EQ(rec.steps.size(), 3u);
-  }
-  {
-    TestRun r(dir / "a", 0, 3, 8, 5, histogram);  // every file says 8 x 4
-    FrameSetBuildPalette(&r.run);
-    Recording rec{{}, {}, 32};
-    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), FramesReadFailed);
-    ASSERT_EQ(r.ui.boxes.size(), 1u);
-    EXPECT_EQ(r.ui.boxes[0].text, "Read failed on temporary file");
-    EXPECT_TRUE(rec.steps.empty());
-  }
-  {
-    TestRun r(dir / "a", 0, 3, 8, 4, histogram);
-    FrameSetBuildPalette(&r.run);
-    Recording rec{{}, {}, 32, 1};
-    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), FramesWriterFailed);
-    EXPECT_EQ(rec.steps.size(), 2u);
-    EXPECT_TRUE(r.ui.boxes.empty());
+    Recording rec{{}, {}, 32, c.fail_at};
+    std::vector<uint8_t> frame(32);
+    EXPECT_EQ(FrameSetRunFrames(&r.run, rec.writer(), frame.data(), 8), c.result);
+    EXPECT_EQ(rec.steps.size(), c.steps);
+    ASSERT_EQ(r.ui.boxes.size(), c.box ? 1u : 0u);
+    if (c.box) {
+      EXPECT_EQ(r.ui.boxes[0].text, c.box);
+      EXPECT_EQ(r.ui.boxes[0].caption, "Error");
+      EXPECT_EQ(r.ui.boxes[0].flags, mb::TaskModal);
+    }
   }
 }
 
