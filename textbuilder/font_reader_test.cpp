@@ -223,35 +223,35 @@ TEST(FontReader, ACharstringCountPastTheFileStopsAtEndOfFile) {
   EXPECT_LT(s.glyph.size(), big.bytes().size());
 }
 
-TEST(FontReader, LinesSplitAt256AndAtPutInClearText) {
-  TestFont f = two_glyph_font();
-  std::string long_line(300, 'x');
-  f.extra_clear_text = long_line + "\n";
-  std::string path = f.write("long.pfa");
-  ASSERT_TRUE(font_open(path.c_str()));
-  read_font_line();
-  EXPECT_EQ(std::string(font_line()), "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
-  read_font_line();
-  read_font_line();
-  EXPECT_EQ(std::string(font_line()), std::string(256, 'x'));
-  read_font_line();
-  EXPECT_EQ(std::string(font_line()), std::string(44, 'x') + "\n");
-  font_close();
-
-  f.extra_clear_text = "";
-  f.encoding = {{65, "/A"}, {66, "/B"}};
-  f.encoding_on_one_line = true;
-  path = f.write("put.pfa");
-  ASSERT_TRUE(font_open(path.c_str()));
+// The first `count` lines the line reader delivers from a font file.
+std::vector<std::string> font_lines(const std::string& path, int count) {
   std::vector<std::string> lines;
-  for (int i = 0; i < 8; ++i) {
+  if (!font_open(path.c_str())) return lines;
+  for (int i = 0; i < count; ++i) {
     read_font_line();
     lines.emplace_back(font_line());
   }
   font_close();
-  EXPECT_EQ(lines[4], "dup 65 /A put\n");
-  EXPECT_EQ(lines[5], "dup 66 /B put\n");
-  EXPECT_EQ(lines[6], "readonly def\n");
+  return lines;
+}
+
+TEST(FontReader, LinesSplitAt256AndAtPutInClearText) {
+  TestFont f = two_glyph_font();
+  f.extra_clear_text = std::string(300, 'x') + "\n";
+  std::vector<std::string> lines = font_lines(f.write("long.pfa"), 4);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
+  EXPECT_EQ(lines[2], std::string(256, 'x'));
+  EXPECT_EQ(lines[3], std::string(44, 'x') + "\n");
+
+  f.extra_clear_text = "";
+  f.encoding = {{65, "/A"}, {66, "/B"}};
+  f.encoding_on_one_line = true;
+  std::string path = f.write("put.pfa");
+  lines = font_lines(path, 7);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end()),
+            (std::vector<std::string>{"dup 65 /A put\n", "dup 66 /B put\n", "readonly def\n"}));
   EXPECT_EQ(read_first_font_line(path.c_str()), "%!PS-AdobeFont-1.0: ZelTest 001.000\n");
   EXPECT_EQ(read_first_font_line("/nonexistent"), "");
 }
@@ -262,12 +262,8 @@ TEST(FontReader, MarkerMatcherRestartsWithoutRetestingAndSkipsZeroBytes) {
     FILE* out = std::fopen(path.c_str(), "wb");
     std::fwrite(text.data(), 1, text.size(), out);
     std::fclose(out);
-    font_open(path.c_str());
-    read_font_line();
-    read_font_line();
-    std::string line = font_line();
-    font_close();
-    return line;
+    std::vector<std::string> lines = font_lines(path, 2);
+    return lines.size() == 2 ? lines[1] : "(not opened)";
   };
   // The second "c" breaks the match and is not tried as the marker's start: the hex digits
   // after the line stay text.
