@@ -31,17 +31,7 @@ struct HostCall {
     path.push_back('\0');
   }
   int32_t build(long first, long end, int w, int h, const FrameSetPlatform* platform = nullptr, int32_t speed = 0) {
-    BuildFliArgs args;
-    args.first = first;
-    args.end = end;
-    args.outputPath = path.data();
-    args.framePrefix = prefix.c_str();
-    args.width = w;
-    args.height = h;
-    args.colourCount = 32768;
-    args.speed = speed;
-    args.colourCounts = counts.data();
-    args.colourList = list.data();
+    const BuildFliArgs args{first, end, path.data(), prefix.c_str(), w, h, 32768, speed, counts.data(), list.data()};
     return BuildFli(args, ui.table(), platform);
   }
 };
