@@ -18,11 +18,6 @@ const FigureCase kTable[] = {
 #include "effects/testdata/figures.inc"
 };
 
-uint32_t bits(float f) {
-  uint32_t b;
-  std::memcpy(&b, &f, 4);
-  return b;
-}
 float from_bits(uint32_t b) {
   float f;
   std::memcpy(&f, &b, 4);
@@ -39,11 +34,8 @@ std::vector<FigureCase> compute_table() {
       EffectVertex v[kFigureVertexCount];
       figure_vertices(v);
       effect_preview(plugin, p[1], &info, v);
-      for (int i = 0; i < kFigureVertexCount; ++i) {
-        c.out[3 * i] = bits(v[i].x);
-        c.out[3 * i + 1] = bits(v[i].y);
-        c.out[3 * i + 2] = bits(v[i].z);
-      }
+      static_assert(sizeof c.out == sizeof v, "x, y and z bits of each vertex");
+      std::memcpy(c.out, v, sizeof v);
       cases.push_back(c);
     }
   }

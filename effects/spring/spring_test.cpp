@@ -85,47 +85,37 @@ TEST(Spring, VerticesMoveTowardsAndAwayFromTheBottomOnly) {
 }
 
 TEST(Spring, FrameReadsTheCompressionFromItsOwnString) {
-  EffectVertex a[3], b[3];
-  sample(a);
-  sample(b);
+  EffectVertex a[3];
   EffectInfo info = spring_box(1.0f);
   spring_set_compression(0);  // the dialog's value plays no part in a frame
-  effect_preview(spring_plugin(), "8 75", &info, a);
-  spring_vertices(info, 75, b);
-  EXPECT_EQ(a[1].y, b[1].y);
-  EXPECT_EQ(a[1].y, 70.0f);
-  // A string without a number animates with the starting compression, 75.
-  sample(a);
-  effect_preview(spring_plugin(), "8", &info, a);
-  EXPECT_EQ(a[1].y, 70.0f);
+  for (const char* params : {"8 75", "8"}) {  // without a number: the starting compression, 75
+    sample(a);
+    effect_preview(spring_plugin(), params, &info, a);
+    EXPECT_EQ(a[1].y, 70.0f) << params;
+  }
   spring_set_compression(75);
 }
 
-TEST(Spring, DialogFieldTakesTwoCharactersAndEmptyKeepsTheValue) {
-  const EffectField& field = spring_plugin().field;
-  ASSERT_EQ(field.control_id, 103);
+// The dialog field takes two characters, an empty one keeps the value; an old string
+// without a value keeps it too.
+TEST(Spring, CompressionFromTheFieldAndFromOldStrings) {
+  const EffectPlugin& spring = spring_plugin();
+  const struct {
+    const char* typed;
+    const char* old;
+    const char* written;
+  } steps[] = {{"150", nullptr, "8 15"}, {"", nullptr, "8 15"}, {nullptr, "8", "8 15"},
+               {"-9", nullptr, "8 -9"},  {"x1", nullptr, "8 0"}, {nullptr, "8 -120", "8 -120"}};
   spring_set_compression(75);
-  field.accept("150");
-  EXPECT_EQ(spring_compression(), 15);
-  field.accept("");
-  EXPECT_EQ(spring_compression(), 15);
-  field.accept("-9");
-  EXPECT_EQ(spring_compression(), -9);
-  EXPECT_EQ(field.shown(), 4294967287u);  // shown unsigned
-  field.accept("x1");
-  EXPECT_EQ(spring_compression(), 0);
-  spring_set_compression(75);
-}
-
-TEST(Spring, OldStringWithoutAValueKeepsTheCompression) {
-  spring_set_compression(33);
-  spring_plugin().read_old("8");
-  EXPECT_EQ(spring_compression(), 33);
-  char out[128];
-  spring_plugin().format(out, sizeof out);
-  EXPECT_STREQ(out, "8 33");
-  spring_plugin().read_old("8 -120");
-  spring_plugin().format(out, sizeof out);
-  EXPECT_STREQ(out, "8 -120");
+  for (const auto& step : steps) {
+    if (step.typed) spring.field.accept(step.typed);
+    if (step.old) spring.read_old(step.old);
+    char out[kEffectStringSize];
+    spring.format(out, sizeof out);
+    EXPECT_STREQ(out, step.written) << (step.typed ? step.typed : step.old);
+    if (step.typed && std::strcmp(step.typed, "-9") == 0) {
+      EXPECT_EQ(spring.field.shown(), 4294967287u);  // shown unsigned
+    }
+  }
   spring_set_compression(75);
 }
