@@ -32,21 +32,21 @@ bool valid_pattern(const std::string& p) {
 }
 
 std::string format_name(const std::string& pattern, long n) {
-  std::string spec = pattern;
+  std::string format = pattern;
   // Widen %d to %ld by rebuilding the conversion.
   size_t at = std::string::npos;
-  for (size_t i = 0; i < spec.size(); ++i) {
-    if (spec[i] != '%') continue;
-    if (spec[i + 1] == '%') {
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    if (format[i + 1] == '%') {
       ++i;
       continue;
     }
-    at = spec.find('d', i);
+    at = format.find('d', i);
     break;
   }
-  spec.insert(at, "l");
+  format.insert(at, "l");
   char buf[4096];
-  std::snprintf(buf, sizeof buf, spec.c_str(), n);
+  std::snprintf(buf, sizeof buf, format.c_str(), n);
   return buf;
 }
 

@@ -98,15 +98,15 @@ int main(int argc, char** argv) {
   const std::string dir = "/tmp/zel_avi_bench";
   if (std::system(("mkdir -p " + dir).c_str()) != 0) return 1;
 
-  SeriesSpec spec;
-  spec.prefix = dir + "/fr";
-  spec.first = 0;
-  spec.count = frames;
-  spec.width = w;
-  spec.height = h;
-  spec.scene = scene;
+  SeriesPlan series;
+  series.prefix = dir + "/fr";
+  series.first = 0;
+  series.count = frames;
+  series.width = w;
+  series.height = h;
+  series.scene = scene;
   std::vector<uint32_t> counts;
-  if (!WriteFrameSeries(spec, &counts)) return 1;
+  if (!WriteFrameSeries(series, &counts)) return 1;
   long colours = 0;
   for (uint32_t c : counts) colours += c != 0;
   std::printf("scene: %ld frames %dx%d, %ld colours (%s)\n", frames, w, h, colours, kind.c_str());
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   std::vector<uint32_t> counts_copy = counts;
   std::vector<uint16_t> list_copy(counts.size());
   FrameSetRun mapped;
-  mapped.prefix = spec.prefix.c_str();
+  mapped.prefix = series.prefix.c_str();
   mapped.first = 0;
   mapped.end = frames;
   mapped.width = w;
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
   args.first = 0;
   args.end = int32_t(frames);
   args.outputPath = path;
-  args.framePrefix = spec.prefix.c_str();
+  args.framePrefix = series.prefix.c_str();
   args.width = w;
   args.height = h;
   args.colourCount = uint32_t(counts.size());
@@ -182,6 +182,6 @@ int main(int argc, char** argv) {
   std::printf("speed ratio: %.2fx; frames decoded by ffmpeg: ours %ld, ffmpeg's %ld\n", theirs / ours, ours_frames,
               theirs_frames);
   std::remove(raw.c_str());
-  for (long n = 0; n < frames; ++n) std::remove(FrameFileName(spec.prefix.c_str(), n).c_str());
+  for (long n = 0; n < frames; ++n) std::remove(FrameFileName(series.prefix.c_str(), n).c_str());
   return 0;
 }

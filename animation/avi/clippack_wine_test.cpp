@@ -49,14 +49,14 @@ Frames write_frames(const char* dir, long first, long count, int w, int h) {
   f.dir = dir;
   CreateDirectoryA(dir, nullptr);
   f.prefix = f.dir + "\\fr";
-  SeriesSpec spec;
-  spec.prefix = f.prefix;
-  spec.first = first;
-  spec.count = count;
-  spec.width = w;
-  spec.height = h;
-  spec.scene = Scene::MovingShapes;
-  EXPECT_TRUE(WriteFrameSeries(spec, &f.counts));
+  SeriesPlan series;
+  series.prefix = f.prefix;
+  series.first = first;
+  series.count = count;
+  series.width = w;
+  series.height = h;
+  series.scene = Scene::MovingShapes;
+  EXPECT_TRUE(WriteFrameSeries(series, &f.counts));
   f.list.assign(f.counts.size(), 0);
   return f;
 }

@@ -48,14 +48,14 @@ struct Made {
   DecodedFlic decoded;
 };
 
-struct Spec {
+struct SeriesCase {
   Scene scene;
   int width, height;
   long frames;
   int32_t speed = 5;
 };
 
-void make(Made* m, const Spec& s) {
+void make(Made* m, const SeriesCase& s) {
   const long first = 3;
   std::vector<uint32_t> histogram;
   ASSERT_TRUE(WriteFrameSeries({m->dir / "frame", first, s.frames, s.width, s.height, s.scene, RowCoding::Mixed}, &histogram));
@@ -164,7 +164,7 @@ void expect_well_formed(const Made& m, long frames) {
 }  // namespace
 
 TEST(FlicFiles, DecodePixelExactlyInFfmpegAndInOurReader) {
-  const std::vector<Spec> specs = {
+  const std::vector<SeriesCase> series_cases = {
       {Scene::MovingShapes, 320, 200, 6},  // FLI
       {Scene::MovingShapes, 200, 100, 5},  // FLI canvas around a smaller picture
       {Scene::Cut, 320, 200, 5},           // FLI with hard cuts: delta frames as copies
@@ -174,7 +174,7 @@ TEST(FlicFiles, DecodePixelExactlyInFfmpegAndInOurReader) {
       {Scene::Noise, 318, 210, 3},         // width 2 mod 4: byte run and delta even when larger
       {Scene::MovingShapes, 333, 203, 5},  // odd width, moving: the last column changes
   };
-  for (const Spec& s : specs) {
+  for (const SeriesCase& s : series_cases) {
     SCOPED_TRACE(std::to_string(s.width) + "x" + std::to_string(s.height) + " scene " + std::to_string(int(s.scene)));
     Made m;
     make(&m, s);

@@ -71,12 +71,12 @@ std::vector<uint16_t> SceneFrame(Scene scene, int w, int h, long n) {
   return px;
 }
 
-bool WriteFrameSeries(const SeriesSpec& spec, std::vector<uint32_t>* histogram) {
+bool WriteFrameSeries(const SeriesPlan& series, std::vector<uint32_t>* histogram) {
   if (histogram->size() < 32768) histogram->resize(32768, 0);
-  for (long n = spec.first; n < spec.first + spec.count; ++n) {
-    std::vector<uint16_t> px = SceneFrame(spec.scene, spec.width, spec.height, n);
+  for (long n = series.first; n < series.first + series.count; ++n) {
+    std::vector<uint16_t> px = SceneFrame(series.scene, series.width, series.height, n);
     for (uint16_t v : px) ++(*histogram)[v];
-    if (!WriteFramePixels(FrameFileName(spec.prefix.c_str(), n), spec.width, spec.height, px, spec.coding))
+    if (!WriteFramePixels(FrameFileName(series.prefix.c_str(), n), series.width, series.height, px, series.coding))
       return false;
   }
   return true;

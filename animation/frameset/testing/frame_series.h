@@ -20,7 +20,7 @@ enum class Scene {
 // Pixels (rgb555 words, rows top-down) of frame n of a scene.
 std::vector<uint16_t> SceneFrame(Scene scene, int width, int height, long n);
 
-struct SeriesSpec {
+struct SeriesPlan {
   std::string prefix;  // frame files are prefix + "%03d.16b"
   long first = 0;
   long count = 0;
@@ -32,5 +32,5 @@ struct SeriesSpec {
 
 // Writes frames first .. first+count-1 and adds their colours to *histogram (resized to
 // 32768 entries if smaller). False when a file cannot be written.
-bool WriteFrameSeries(const SeriesSpec& spec, std::vector<uint32_t>* histogram);
+bool WriteFrameSeries(const SeriesPlan& series, std::vector<uint32_t>* histogram);
 
