@@ -16,36 +16,6 @@ namespace {
 void* __cdecl host_allocate(uint32_t size) { return std::malloc(size); }
 void __cdecl host_release(void* block) { std::free(block); }
 
-// The dialog's window (frame and caption included) as the screen shows it.
-Pixels screen_pixels(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  Pixels p;
-  p.width = r.right - r.left;
-  p.height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = p.width;
-  bi.bmiHeader.biHeight = -p.height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, p.width, p.height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const uint32_t* px = static_cast<const uint32_t*>(bits);
-  p.data.assign(px, px + size_t(p.width) * size_t(p.height));
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return p;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,7 +41,7 @@ int main(int argc, char** argv) {
   UiScript script({{"#32770", "", [&](HWND dlg) {
                       for (const auto& t : typed) SetDlgItemTextA(dlg, t.first, t.second.c_str());
                       RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-                      saved = write_bmp(screen_pixels(dlg), out.c_str());
+                      saved = write_bmp(read_window_pixels(dlg), out.c_str());
                       press(IDOK)(dlg);
                     }}});
   const HostAllocator allocator = {host_allocate, host_release};

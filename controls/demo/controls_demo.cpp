@@ -10,6 +10,7 @@
 
 #include "controls/progress/progress_core.h"
 #include "controls/spin/spin_core.h"
+#include "tests/win32/pixels.h"
 
 namespace {
 
@@ -81,45 +82,6 @@ void hold(HWND w, int x, int y, DWORD ms) {
   }
 }
 
-bool write_bmp(HWND w, const char* path) {
-  RECT r;
-  GetWindowRect(w, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib) return false;
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = DWORD((width * 3 + 3) & ~3);
-  const DWORD image = stride * DWORD(height);
-  BITMAPFILEHEADER fh = {};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  fh.bfSize = fh.bfOffBits + image;
-  bool ok = false;
-  if (FILE* f = std::fopen(path, "wb")) {
-    ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
-         std::fwrite(bits, 1, image, f) == image;
-    ok = std::fclose(f) == 0 && ok;
-  }
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -181,7 +143,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   GetWindowTextA(edit, text, sizeof text);
   std::printf("; buddy shows \"%s\"\n", text);
 
-  const bool ok = write_bmp(w, out);
+  const bool ok = write_bmp(read_window_pixels(w), out);
   std::printf("%s %s\n", ok ? "wrote" : "could not write", out);
   DestroyWindow(w);
   DeleteObject(font);

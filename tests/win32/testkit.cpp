@@ -158,59 +158,6 @@ uint32_t call_probe(const void* fn, const uint32_t* args, uint32_t nargs, uint32
   return popped;
 }
 
-Pixels read_client_pixels(HWND window) {
-  Pixels p;
-  RECT rc;
-  GetClientRect(window, &rc);
-  p.width = rc.right;
-  p.height = rc.bottom;
-  if (p.width <= 0 || p.height <= 0) return p;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = p.width;
-  bi.bmiHeader.biHeight = -p.height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, dib);
-  HDC wdc = GetDC(window);
-  BitBlt(mem, 0, 0, p.width, p.height, wdc, 0, 0, SRCCOPY);
-  ReleaseDC(window, wdc);
-  GdiFlush();
-  const uint32_t* src = static_cast<const uint32_t*>(bits);
-  p.data.assign(src, src + size_t(p.width) * size_t(p.height));
-  for (uint32_t& v : p.data) v &= 0x00FFFFFF;
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return p;
-}
-
-bool write_bmp(const Pixels& p, const char* path) {
-  FILE* f = std::fopen(path, "wb");
-  if (!f) return false;
-  uint32_t image = uint32_t(p.width) * uint32_t(p.height) * 4;
-  BITMAPFILEHEADER fh = {};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  fh.bfSize = fh.bfOffBits + image;
-  BITMAPINFOHEADER ih = {};
-  ih.biSize = sizeof ih;
-  ih.biWidth = p.width;
-  ih.biHeight = -p.height;
-  ih.biPlanes = 1;
-  ih.biBitCount = 32;
-  ih.biCompression = BI_RGB;
-  bool ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&ih, sizeof ih, 1, f) == 1 &&
-            std::fwrite(p.data.data(), 1, image, f) == image;
-  return std::fclose(f) == 0 && ok;
-}
-
 bool pump_until(const std::function<bool()>& done, DWORD timeout_ms) {
   DWORD start = GetTickCount();
   while (!done()) {

@@ -3,6 +3,8 @@
 // a probe that measures how many argument bytes a callee removed, and pixel read-back.
 #include <windows.h>
 
+#include "tests/win32/pixels.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -56,17 +58,6 @@ std::string message_box_text(HWND box);                               // static 
 // Calls fn(args[0..n-1]) as a cdecl caller would and returns how many argument bytes the
 // callee removed from the stack (4*n for stdcall, 0 for cdecl); the result goes to *ret.
 uint32_t call_probe(const void* fn, const uint32_t* args, uint32_t nargs, uint32_t* ret);
-
-// The painted client area of a window as 0x00RRGGBB pixels, top row first.
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> data;
-  uint32_t at(int x, int y) const { return data[size_t(y) * size_t(width) + size_t(x)]; }
-};
-Pixels read_client_pixels(HWND window);
-// Writes the pixels as a 32-bit BMP (for failures and screenshots).
-bool write_bmp(const Pixels& p, const char* path);
 
 // Runs the thread's message loop until done() returns true or timeout_ms passes.
 bool pump_until(const std::function<bool()>& done, DWORD timeout_ms);
