@@ -2,9 +2,8 @@
 // procedure. Compiled into each library next to the one-line file that names its plugin.
 #include <windows.h>
 
-#include <float.h>
-
 #include "common/win32_ui.h"
+#include "common/x87_precision.h"
 #include "effects/effect_library.h"
 
 namespace {
@@ -15,13 +14,6 @@ constexpr int kDialogId = 100;
 constexpr int kOkId = 102;
 constexpr int kCancelId = 101;
 
-// The effects' intermediates are extended precision whatever precision the host left the
-// FPU in; the caller's setting comes back on return.
-struct ExtendedPrecision {
-  unsigned int saved = _controlfp(0, 0);
-  ExtendedPrecision() { _controlfp(_PC_64, _MCW_PC); }
-  ~ExtendedPrecision() { _controlfp(saved, _MCW_PC); }
-};
 
 void field_init(HWND dialog, const EffectField& field) {
   if (field.control_id == 0) return;
@@ -92,7 +84,7 @@ extern "C" char* __stdcall SetExternalParameters(char* old, HWND parent, DWORD,
 
 extern "C" void __stdcall PreviewExternalEffect(char* params, EffectInfo* info,
                                                 EffectVertex* vertices) noexcept {
-  ExtendedPrecision precision;
+  ExtendedPrecision precision;  // the effects' intermediates are extended precision
   effect_preview(effect_library(), params, info, vertices);
 }
 

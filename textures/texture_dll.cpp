@@ -5,30 +5,15 @@
 #include <cstdint>
 
 #include "common/win32_ui.h"
+#include "common/x87_precision.h"
 #include "textures/texture_dll.h"
 
 namespace {
 
 HINSTANCE g_module = nullptr;
 
-// The radius test sums squares in extended precision; a host that left the FPU at double or
-// single precision would round that sum and move points on the rim in or out. The host's
-// setting comes back on return. This runs for every sample point, so the x87 control word
-// is read directly and written only when the precision has to change.
-struct ExtendedPrecision {
-  static constexpr unsigned short kPrecisionBits = 0x0300;  // precision control: 64-bit mantissa
-  unsigned short saved = 0;
-  ExtendedPrecision() {
-    __asm__ __volatile__("fnstcw %0" : "=m"(saved));
-    if ((saved & kPrecisionBits) != kPrecisionBits) {
-      unsigned short extended = saved | kPrecisionBits;
-      __asm__ __volatile__("fldcw %0" : : "m"(extended));
-    }
-  }
-  ~ExtendedPrecision() {
-    if ((saved & kPrecisionBits) != kPrecisionBits) __asm__ __volatile__("fldcw %0" : : "m"(saved));
-  }
-};
+// The radius test sums squares in extended precision: ExtendedPrecision guards every
+// sample against the precision the host left the FPU in.
 
 INT_PTR CALLBACK texture_dialog_proc(HWND dlg, UINT message, WPARAM wp, LPARAM) {
   const TextureLibrary& lib = texture_library();
