@@ -155,17 +155,8 @@ int32_t BuildAviRun(const BuildAviArgs& args, const UiTable& ui, const AviExport
   if (!args.outputPath || !args.framePrefix || !args.colourCounts || !args.colourList) return 0;
 
   FrameSetRun run;
-  run.ui = ui;
-  run.platform = platform.frames ? platform.frames : FrameSetStandardPlatform();
-  run.prefix = args.framePrefix;
-  run.first = args.first;
-  run.end = args.end;
-  run.width = args.width;
-  run.height = args.height;
-  run.colourCount = args.colourCount;
-  run.colourCounts = args.colourCounts;
-  run.colourList = args.colourList;
-  run.compressedRowWords = kAviRowWords;
+  FrameSetStartRun(&run, args, ui, platform.frames ? platform.frames : FrameSetStandardPlatform(),
+                   kAviRowWords);
 
   // The frame reader's row buffer holds 1024 pixels: wider pictures cannot be read, so
   // they are refused before the host's arrays are touched and before any file exists.

@@ -205,17 +205,7 @@ int32_t BuildFli(const BuildFliArgs& args, const UiTable& ui, const FrameSetPlat
   if (!platform) platform = FrameSetStandardPlatform();
 
   FrameSetRun run;
-  run.ui = ui;
-  run.platform = platform;
-  run.prefix = args.framePrefix;
-  run.first = args.first;
-  run.end = args.end;
-  run.width = args.width;
-  run.height = args.height;
-  run.colourCount = args.colourCount;
-  run.colourCounts = args.colourCounts;
-  run.colourList = args.colourList;
-  run.compressedRowWords = kFlicRowWords;
+  FrameSetStartRun(&run, args, ui, platform, kFlicRowWords);
 
   FlicWriter w{};
   w.run = &run;

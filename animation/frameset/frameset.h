@@ -61,6 +61,25 @@ struct FrameSetRun {
   uint8_t blue[256] = {};
 };
 
+// A writer's run for one export call: the series as the host's arguments name it (both
+// writers' argument records use the same field names), with the writer's UI, platform and
+// compressed-row limit.
+template <class HostArgs>
+void FrameSetStartRun(FrameSetRun* run, const HostArgs& args, const UiTable& ui,
+                      const FrameSetPlatform* platform, int compressedRowWords) {
+  run->ui = ui;
+  run->platform = platform;
+  run->prefix = args.framePrefix;
+  run->first = args.first;
+  run->end = args.end;
+  run->width = args.width;
+  run->height = args.height;
+  run->colourCount = args.colourCount;
+  run->colourCounts = args.colourCounts;
+  run->colourList = args.colourList;
+  run->compressedRowWords = compressedRowWords;
+}
+
 // ---- frame files ----
 
 // "%s%03d.16b" of prefix and n, as the deletion step uses it.
