@@ -145,7 +145,12 @@ std::vector<CharToken> box(int32_t advance) {
 const std::string& font_path() {
   static const std::string path = [] {
     TestFont f;
-    f.glyphs = {{"/A", box(500)}, {"/b", box(400)}, {"/space", {num(0), num(250), op(13), op(14)}}, {"/c", box(300)}};
+    // "B" has an advance with a vertical part: sbw 5 0 500 100.
+    std::vector<CharToken> b = box(500);
+    b.erase(b.begin(), b.begin() + 3);
+    b.insert(b.begin(), {num(5), num(0), num(500), num(100), op(12), op(7)});
+    f.glyphs = {{"/B", b}, {"/A", box(500)}, {"/b", box(400)}, {"/space", {num(0), num(250), op(13), op(14)}}, {"/c", box(300)},
+                {"/Z", box(300)}, {"/at", box(300)}, {"/bracketleft", box(300)}};
     return f.write("solid.pfb");
   }();
   return path;
@@ -339,6 +344,13 @@ TEST(Letters, NamedByCharacterAndPositionEachWithItsFollowPoint) {
   // cursor, and asks the host for nothing: three letters, two operations each.
   EXPECT_EQ(h.ops.size(), 6u);
   EXPECT_EQ(h.rec.characters_done, 4);
+
+  // Only 'A' to 'Z' are capitals.
+  Host edges_of_capitals;
+  build(edges_of_capitals, settings("@Z["), run);
+  EXPECT_EQ(object_names(edges_of_capitals), (Strings{"@1", "F.Pt.", "Z2-C", "F.Pt.", "[3", "F.Pt."}));
+  g_host = &h;
+
   const ModelObject* space = object_named(h, "Space");
   int space_edges = 0;
   for (int32_t e = 0; e < h.rec.edge_count; ++e) {
@@ -417,17 +429,20 @@ TEST(Letters, AFullTextWithoutTerminatorEndsAtItsLastByte) {
 // ---- reference points -----------------------------------------------------------------
 
 struct HoldCase {
+  const char* text;
   int32_t hold, direction;
   int32_t letter_y, letter_z, follow_y, follow_z;  // worked by hand: advance 500 units = 16000
 };
 
 const HoldCase kHoldCases[] = {
-    {0, 1, 2000, 3000, 2000 + 16000, 3000},
-    {3, 1, 2000 + 8000, 3000 + 9600, 2000 + 24000, 3000 + 9600},
-    {6, 1, 2000 + 16000, 3000 + 19200, 2000 + 32000, 3000 + 19200},
-    {3, -1, 2000 - 8000, 3000 + 9600, 2000 - 24000, 3000 + 9600},
-    {4, -1, 2000, 3000 + 19200, 2000 - 16000, 3000 + 19200},
-    {9, 1, 2000, 3000, 2000 + 16000, 3000},  // outside the tables: bottom left
+    {"AA", 0, 1, 2000, 3000, 2000 + 16000, 3000},
+    {"AA", 3, 1, 2000 + 8000, 3000 + 9600, 2000 + 24000, 3000 + 9600},
+    {"AA", 6, 1, 2000 + 16000, 3000 + 19200, 2000 + 32000, 3000 + 19200},
+    {"AA", 3, -1, 2000 - 8000, 3000 + 9600, 2000 - 24000, 3000 + 9600},
+    {"AA", 4, -1, 2000, 3000 + 19200, 2000 - 16000, 3000 + 19200},
+    {"AA", 9, 1, 2000, 3000, 2000 + 16000, 3000},  // outside the tables: bottom left
+    // An advance of 100 units up (3200) lifts the follow point, not the letter's own point.
+    {"BB", 3, 1, 2000 + 8000, 3000 + 9600, 2000 + 24000, 3000 + 9600 + 3200},
 };
 
 void PrintTo(const HoldCase& c, std::ostream* os) { *os << "hold " << c.hold << " direction " << c.direction; }
@@ -436,7 +451,7 @@ class HoldPoint : public testing::TestWithParam<HoldCase> {};
 
 TEST_P(HoldPoint, PlacesLetterAndFollowPoint) {
   const HoldCase& c = GetParam();
-  TextBuildSettings s = settings("AA");
+  TextBuildSettings s = settings(c.text);
   s.hold_point = c.hold;
   s.direction = c.direction;
   Host h;
@@ -451,10 +466,12 @@ TEST_P(HoldPoint, PlacesLetterAndFollowPoint) {
             (std::vector<int32_t>{c.letter_y, c.letter_z, c.follow_y, c.follow_z}));
   // The second letter starts one advance on, towards -Y when building right to left.
   EXPECT_EQ(h.rec.objects[2].ref_y - letter.ref_y, c.direction * 16000);
+  // ... and as far up as the follow point is above the letter's own point.
+  EXPECT_EQ(h.rec.objects[2].ref_z - letter.ref_z, follow.ref_z - letter.ref_z);
 }
 
 INSTANTIATE_TEST_SUITE_P(Hold, HoldPoint, testing::ValuesIn(kHoldCases), [](const testing::TestParamInfo<HoldCase>& i) {
-  return "Hold" + std::to_string(i.param.hold) + (i.param.direction < 0 ? "RightToLeft" : "LeftToRight");
+  return std::string(i.param.text) + "Hold" + std::to_string(i.param.hold) + (i.param.direction < 0 ? "RightToLeft" : "LeftToRight");
 });
 
 // ---- jitter ---------------------------------------------------------------------------
