@@ -369,6 +369,19 @@ TEST_P(TextStops, KeepsWhatWasBuilt) {
 
 INSTANTIATE_TEST_SUITE_P(Text, TextStops, testing::ValuesIn(kStopCases), case_name<StopCase>);
 
+TEST(Letters, AFontPathFillingAll128BytesEndsThere) {
+  std::string path = font_path();
+  size_t dir = path.find('/', 1);
+  ASSERT_NE(dir, std::string::npos);
+  while (path.size() < 128) path.insert(dir + 1, path.size() + 2 <= 128 ? "./" : "/");
+  TextBuildSettings s = settings("A");
+  std::memcpy(s.font_path, path.data(), sizeof s.font_path);  // no terminator: "A" follows
+  Host h;
+  Boxes boxes;
+  build(h, s, boxes);
+  EXPECT_EQ(object_names(h), (Strings{"A1-C", "F.Pt."}));
+}
+
 TEST(Letters, AFullTextWithoutTerminatorEndsAtItsLastByte) {
   Host h;
   Boxes boxes;
