@@ -231,4 +231,20 @@ TEST(NumberedSheet, EveryStampHasItsOwnColourInsideItsCell) {
     }
 }
 
+TEST(ZelStamps, WritesTheNumberedSheetAndLooksUpClicksOnIt) {
+  TempDir dir("picker_zel");
+  const std::string sheet = dir / "stamps.bmp";
+  ASSERT_EQ(shell::run(shell::zel() + " stamps sheet " + sheet), 0);
+  const std::vector<uint8_t> out = shell::output(shell::zel() + " stamps pick " + sheet + " 0,0 319,166 10,170 330,20");
+  EXPECT_EQ(std::string(out.begin(), out.end()), sheet + ": 320x200 sheet loaded\n(0, 0): stamp 1\n"
+                                                         "(319, 166): stamp 30\n(10, 170): no stamp, beep\n"
+                                                         "(330, 20): no stamp, beep\n");
+  std::string err;
+  EXPECT_NE(shell::run_stderr(shell::zel() + " stamps pick " + sheet + " 3", &err), 0);
+  EXPECT_NE(err.find("not a point"), std::string::npos) << err;
+  const std::vector<uint8_t> missing = shell::output(shell::zel() + " stamps pick " + (dir / "none.bmp"));
+  EXPECT_EQ(std::string(missing.begin(), missing.end()),
+            dir / "none.bmp" + ": not loaded (cannot open the file): the picker's window stays empty\n");
+}
+
 }  // namespace
