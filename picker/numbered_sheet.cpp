@@ -44,10 +44,15 @@ bool pattern_dark(int stamp, int x, int y) {
   }
 }
 
-}  // namespace
-
+// Pixel columns [first, end) of grid column `column`, and rows of grid row `row`, of the 6 x 6
+// grid of 320/6 x 200/6 cells: the pixels whose top-left corner lies in the cell.
+struct CellSpan {
+  int32_t first, end;
+};
 CellSpan cell_columns(int32_t column) { return CellSpan{(320 * column + 5) / 6, (320 * (column + 1) + 5) / 6}; }
 CellSpan cell_rows(int32_t row) { return CellSpan{(200 * row + 5) / 6, (200 * (row + 1) + 5) / 6}; }
+
+}  // namespace
 
 SheetPicture numbered_sheet() {
   SheetPicture s;

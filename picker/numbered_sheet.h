@@ -19,12 +19,4 @@ struct SheetPicture {
 
 SheetPicture numbered_sheet();
 
-// Pixel columns [first, end) of column `column` and rows of row `row` in the 6 x 6 grid of
-// 320/6 x 200/6 cells (the pixels whose top-left corner lies in the cell).
-struct CellSpan {
-  int32_t first, end;
-};
-CellSpan cell_columns(int32_t column);
-CellSpan cell_rows(int32_t row);
-
 }  // namespace picker

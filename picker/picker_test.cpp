@@ -166,13 +166,6 @@ TEST(StampSheetReader, TheHeaderBlockIsTheFilesWithItsDrawingFieldsReset) {
   EXPECT_EQ(s.colour_at(7, 3).red, 55);
 }
 
-TEST(StampSheetReader, AMissingFileLoadsNothing) {
-  StampSheet s;
-  EXPECT_EQ(picker::sheet_load("/nonexistent/sheet.bmp", &s), SheetResult::kNoFile);
-  EXPECT_EQ(picker::sheet_load(nullptr, &s), SheetResult::kNoFile);
-  EXPECT_TRUE(s.pixels.empty());
-}
-
 // Every pixel of a sheet as this reader shows it equals ImageMagick's reading of the file.
 void expect_same_as_imagemagick(const std::string& path, int width, int height) {
   StampSheet s;
@@ -209,26 +202,6 @@ TEST(StampSheetReader, ReadsSheetsAsImageMagickDoes) {
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
   expect_same_as_imagemagick(ours, 320, 200);
-}
-
-TEST(NumberedSheet, EveryStampHasItsOwnColourInsideItsCell) {
-  const picker::SheetPicture pic = picker::numbered_sheet();
-  // Sample the middle of each cell's left margin (inside the perforated edge, beside the
-  // label): stamps 1-30 each show a colour no other stamp shows there; the sixth row is grey.
-  std::vector<int> seen;
-  for (int row = 0; row < 6; ++row)
-    for (int column = 0; column < 6; ++column) {
-      const picker::CellSpan xs = picker::cell_columns(column), ys = picker::cell_rows(row);
-      const int x = xs.first + 2, y = (ys.first + ys.end) / 2;
-      const int colour_index = pic.top_down[size_t(y) * 320 + size_t(x)];
-      EXPECT_EQ(picker::stamp_at(uint32_t(x), uint32_t(y)), row < 5 ? row * 6 + column + 1 : -1);
-      if (row < 5) {
-        for (int other : seen) EXPECT_NE(other / 2, colour_index / 2) << "row " << row << " column " << column;
-        seen.push_back(colour_index);
-      } else {
-        EXPECT_EQ(colour_index, 2);
-      }
-    }
 }
 
 TEST(ZelStamps, WritesTheNumberedSheetAndLooksUpClicksOnIt) {
