@@ -90,7 +90,7 @@ class Picker : public ::testing::Test {
     EXPECT_FALSE(driver.gave_up()) << path;
     EXPECT_EQ(driver.steps_done(), count) << path;
     EXPECT_EQ(find_picker(), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(owner_));
+    EXPECT_TRUE(IsWindowEnabled(owner_) || !IsWindow(owner_));
     WNDCLASSA wc;
     EXPECT_FALSE(GetClassInfoA(dll_, kClass, &wc));
     return int32_t(result);
@@ -278,6 +278,15 @@ TEST_F(Picker, ATakenClassNameAnswersMinusOneAtOnceAndLeavesTheClassAndOwnerAlon
   ASSERT_TRUE(GetClassInfoA(dll_, kClass, &wc));
   EXPECT_EQ(wc.lpfnWndProc, owner_proc);
   EXPECT_TRUE(UnregisterClassA(kClass, dll_));
+}
+
+TEST_F(Picker, AWindowThatCannotBeCreatedLeavesNoClassBehindForTheNextCall) {
+  const std::string sheet = write_sheet(file_of(picker::numbered_sheet()));
+  HWND const real_owner = owner_;
+  owner_ = reinterpret_cast<HWND>(uintptr_t(0xDEAD0));  // no such window: creation fails
+  EXPECT_EQ(pick(sheet, {}), -1);
+  owner_ = real_owner;
+  EXPECT_EQ(pick(sheet, {press(319, 0), release(319, 0)}), 6);
 }
 
 }  // namespace
