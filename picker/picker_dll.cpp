@@ -37,12 +37,7 @@ void release_sheet() {
 // read whole leaves nothing loaded and the window as it is.
 void load_sheet(HWND window, const char* path) {
   std::unique_ptr<picker::StampSheet> sheet(new (std::nothrow) picker::StampSheet);
-  if (!sheet) return;
-  try {
-    if (picker::sheet_load(path, sheet.get()) != picker::SheetResult::kLoaded) return;
-  } catch (...) {
-    return;
-  }
+  if (!sheet || picker::sheet_load(path, sheet.get()) != picker::SheetResult::kLoaded) return;
   struct {
     WORD version, count;
     PALETTEENTRY entries[256];
