@@ -233,12 +233,25 @@ TEST_F(ViewerLoad, GifColoursKeepTheirUpperSixBits) {
   EXPECT_EQ(p.entries[0].blue, 0x00);
 }
 
-// Codes worked by hand (minimum code size 2: clear 4, end 5, first free 6):
-// clear, 0, 6 (the string being defined: 0 0), 1 -> width 4 from here, 7 (= 0 0 1), end.
-TEST_F(ViewerLoad, GifLzwStringsAndWidthGrowth) {
-  Bytes raster = PackCodes(std::vector<std::pair<int, int>>{{4, 3}, {0, 3}, {6, 3}, {1, 3}, {7, 4}, {5, 4}});
-  ASSERT_TRUE(Load(kImageGif, MakeGifWithRaster(7, 1, 2, raster), "pic.gif"));
-  ExpectRows({{0, 0, 0, 1, 0, 0, 1}}, 1);
+// LZW code sequences worked by hand (minimum code size 2: clear 4, end 5, first free 6).
+TEST_F(ViewerLoad, GifLzwCodesWorkedByHand) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> codes;  // (code, width)
+    Bytes row;
+  } cases[] = {
+      // clear, 0, 6 (the string being defined: 0 0), 1 -> width 4 from here, 7 (= 0 0 1), end.
+      {"strings and width growth", {{4, 3}, {0, 3}, {6, 3}, {1, 3}, {7, 4}, {5, 4}}, {0, 0, 0, 1, 0, 0, 1}},
+      // clear, 0, 7 (beyond the next free slot: the old string and its first pixel, 0 0),
+      // clear (the table is sound again), 1, 6 (1 1), end.
+      {"a bad code, then a clear", {{4, 3}, {0, 3}, {7, 3}, {4, 3}, {1, 3}, {6, 3}, {5, 3}}, {0, 0, 0, 1, 1, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReleaseImage(image);
+    ASSERT_TRUE(Load(kImageGif, MakeGifWithRaster(int(c.row.size()), 1, 2, PackCodes(c.codes)), "pic.gif"));
+    ExpectRows({c.row}, 1);
+  }
 }
 
 // A code beyond the next free slot makes slot 7 its own prefix; the walk through it must
