@@ -594,6 +594,7 @@ std::vector<BmpCase> BmpCases() {
   cases.push_back({"header size 20", Bmp(20, 1, 1, 8, two, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   cases.push_back({"absurd size", Bmp(40, 0x40000000, 4, 24, {}, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   cases.push_back({"width 0", Bmp(40, 0, 4, 24, {}, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
+  cases.push_back({"height beyond 16 bits", Bmp(40, 1, -65536, 8, two, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   {
     BmpSpec s = Bmp(40, 1, 1, 8, two, Bytes(4, 0));
     s.clr_used = 300;
