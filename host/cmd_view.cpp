@@ -23,7 +23,7 @@ struct DefaultCaptionUi {
     auto* ui = static_cast<DefaultCaptionUi*>(self);
     return ui_message(ui->inner, text, caption ? caption : "Error", flags);
   }
-  UiTable table() { return UiTable{this, box, inner.progress}; }
+  UiTable table() { return UiTable{this, box, nullptr}; }  // loads show no progress
 };
 
 bool WritePng(const std::string& path, const RgbPicture& picture) {
