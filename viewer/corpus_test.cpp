@@ -64,7 +64,7 @@ std::vector<CorpusFile> WriteOwnFiles(const std::string& dir) {
   std::vector<Rgb> px;
   for (int y = 0; y < 9; ++y)
     for (int x = 0; x < 11; ++x) px.push_back(Rgb{uint8_t(x * 23), uint8_t(y * 28), uint8_t((x ^ y) * 16)});
-  TgaSpec tga;
+  TgaPlan tga;
   tga.width = 11;
   tga.height = 9;
   tga.pixels = px;
@@ -83,7 +83,7 @@ std::vector<CorpusFile> WriteOwnFiles(const std::string& dir) {
   WriteBytes(dir + "/o-24-rows.tga", MakeTga(tga));
   files.push_back({"o-24-rows.tga", "-"});
 
-  BmpSpec bmp;
+  BmpPlan bmp;
   bmp.width = 7;
   bmp.height = 3;
   bmp.bits = 4;
@@ -96,7 +96,7 @@ std::vector<CorpusFile> WriteOwnFiles(const std::string& dir) {
   bmp.bits_data = {5, 0x12, 2, 0x33, 0, 0, 7, 0x33, 0, 0, 0, 3, 0x12, 0x30, 0, 2, 2, 0, 2, 0x11, 0, 1};
   WriteBytes(dir + "/o-rle4.bmp", MakeBmp(bmp));
   files.push_back({"o-rle4.bmp", "-"});
-  bmp = BmpSpec{};
+  bmp = BmpPlan{};
   bmp.width = 3;
   bmp.height = 2;
   bmp.bits = 32;

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
 
   std::vector<uint8_t> ramp;
   for (int i = 0; i < 48; ++i) ramp.push_back(uint8_t(i * 7 % 4));
-  GifSpec gif;
+  GifPlan gif;
   gif.width = 8;
   gif.height = 6;
   gif.palette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 24; ++i) px.push_back(Rgb{uint8_t(i * 10), uint8_t(i < 12 ? 5 : 200), 7});
   for (int type : {2, 10})
     for (int depth : {16, 24, 32}) {
-      TgaSpec tga;
+      TgaPlan tga;
       tga.type = type;
       tga.depth = depth;
       tga.descriptor = depth == 24 ? 0x20 : 0;
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
       put("tga/t" + std::to_string(type) + "-" + std::to_string(depth) + ".tga", MakeTga(tga));
     }
 
-  CelSpec cel;
+  CelPlan cel;
   cel.width = 5;
   cel.height = 3;
   cel.palette = {{63, 0, 0}, {0, 63, 0}};
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
                                        {15, FlcByteRunBody({{2, 1, -2, 3, 4}, {4, 0}})}}));
   put("cel/flc-copy.cel", MakeFlcCel(3, 2, {{16, FlcCopyBody({1, 2, 3, 4, 5, 6})}}));
 
-  BmpSpec bmp;
+  BmpPlan bmp;
   bmp.width = 3;
   bmp.height = 2;
   bmp.bits = 8;
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   bmp.compression = 2;
   bmp.bits_data = {1, 0x10, 0, 2, 1, 1, 1, 0x10, 0, 1};
   put("bmp/rle4.bmp", MakeBmp(bmp));
-  BmpSpec fields;
+  BmpPlan fields;
   fields.width = 2;
   fields.height = -2;
   fields.bits = 16;
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   fields.masks[0] = 0xF800, fields.masks[1] = 0x07E0, fields.masks[2] = 0x001F;
   fields.bits_data = Bytes(8, 0x5A);
   put("bmp/fields.bmp", MakeBmp(fields));
-  BmpSpec core;
+  BmpPlan core;
   core.header_size = 12;
   core.width = 4;
   core.height = 1;

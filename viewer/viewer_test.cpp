@@ -114,8 +114,8 @@ Rows Split(const Bytes& indices, int width) {
   return rows;
 }
 
-GifSpec Gif(int w, int h, Bytes indices) {
-  GifSpec s;
+GifPlan Gif(int w, int h, Bytes indices) {
+  GifPlan s;
   s.width = w;
   s.height = h;
   s.palette = {{0xFF, 0x83, 0x01}, {10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
@@ -125,7 +125,7 @@ GifSpec Gif(int w, int h, Bytes indices) {
 
 struct GifCase {
   const char* what;
-  GifSpec spec;
+  GifPlan plan;
   bool ok;
   ExpectedBox box;
   Rows rows;  // expected top-first rows (declared width); empty: the decoded ramp
@@ -133,63 +133,63 @@ struct GifCase {
 
 std::vector<GifCase> GifCases() {
   std::vector<GifCase> cases;
-  auto add = [&](const char* what, GifSpec s, bool ok, ExpectedBox box = {}, Rows rows = {}) {
+  auto add = [&](const char* what, GifPlan s, bool ok, ExpectedBox box = {}, Rows rows = {}) {
     cases.push_back({what, std::move(s), ok, box, std::move(rows)});
   };
   add("13 x 7 ramp", Gif(13, 7, Ramp(91, 4)), true);
   {
-    GifSpec s = Gif(13, 7, Ramp(91, 4));
+    GifPlan s = Gif(13, 7, Ramp(91, 4));
     s.signature = "GIF8xa";
     add("signature with a letter for a digit", s, false, {" is NOT a valid GIF file"});
     s.signature = "GIF89{";
     add("signature ending past 'z'", s, false, {" is NOT a valid GIF file"});
   }
   {
-    GifSpec s = Gif(4, 2, Ramp(8, 4));
+    GifPlan s = Gif(4, 2, Ramp(8, 4));
     s.global_table = false;
     add("no global colour table", s, false, {" is NOT a valid GIF file"});
   }
   add("1025 high", Gif(1, 1025, Ramp(1025, 4)), false, {" is NOT a valid GIF file"});
   add("width 0 ends the read", Gif(0, 2, {}), false, {" is NOT a valid GIF file"});
   for (int size : {1, 10}) {
-    GifSpec s = Gif(4, 2, Ramp(8, 4));
+    GifPlan s = Gif(4, 2, Ramp(8, 4));
     s.min_code_size = size;
     add("minimum code size out of range: all zero", s, true, {}, Rows(2, Bytes(4, 0)));
   }
   {
-    GifSpec s = Gif(4, 2, Ramp(8, 4));
+    GifPlan s = Gif(4, 2, Ramp(8, 4));
     s.comment = true;
     s.second_image = true;
     s.interlaced_flag = true;
     add("comment, interlace flag, second image: rows as stored, first image only", s, true);
   }
   {
-    GifSpec s = Gif(4, 2, Ramp(8, 4));
+    GifPlan s = Gif(4, 2, Ramp(8, 4));
     s.local_table = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {16, 17, 18}, {19, 20, 21}, {22, 23, 24}};
     add("local colour table passed over", s, true);
   }
   {
-    GifSpec s = Gif(5, 3, Ramp(15, 4));
+    GifPlan s = Gif(5, 3, Ramp(15, 4));
     s.sub_block = 1;
     add("one-byte sub-blocks", s, true);
   }
   {
     // 4 x 4, 3-bit codes, a clear before every two literals: 9 bits per two pixels. Four
     // bytes hold three pairs and a clear: row 0 is whole, row 1 half decoded and lost.
-    GifSpec s = Gif(4, 4, Ramp(16, 4));
+    GifPlan s = Gif(4, 4, Ramp(16, 4));
     s.cut_raster_at = 4;
     add("raster cut after 4 bytes", s, true, {}, {{0, 1, 2, 3}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}});
   }
   {
     // Two-byte sub-blocks hold 16 bits: one pair (9 bits), a clear and one literal. A
     // zero-length block then ends the raster: only row 0 (2 pixels) is delivered.
-    GifSpec s = Gif(2, 3, Ramp(6, 4));
+    GifPlan s = Gif(2, 3, Ramp(6, 4));
     s.sub_block = 2;
     s.zero_block_after_first = true;
     add("zero-length sub-block ends the raster", s, true, {}, {{0, 1}, {0, 0}, {0, 0}});
   }
   {
-    GifSpec s = Gif(3, 2, Ramp(12, 4));
+    GifPlan s = Gif(3, 2, Ramp(12, 4));
     add("rows beyond the height are dropped", s, true, {}, {{0, 1, 2}, {3, 0, 1}});
   }
   return cases;
@@ -199,7 +199,7 @@ TEST_F(ViewerLoad, GifFilesGiveTheirPictureOrTheirBox) {
   for (const GifCase& c : GifCases()) {
     SCOPED_TRACE(c.what);
     ReleaseImage(image);
-    bool ok = Load(kImageGif, MakeGif(c.spec), "pic.gif");
+    bool ok = Load(kImageGif, MakeGif(c.plan), "pic.gif");
     ASSERT_EQ(ok, c.ok);
     ExpectBox(c.box);
     if (!ok) {
@@ -207,13 +207,13 @@ TEST_F(ViewerLoad, GifFilesGiveTheirPictureOrTheirBox) {
       EXPECT_EQ(image.pixels, nullptr);
       continue;
     }
-    EXPECT_EQ(image.width, c.spec.width);
-    EXPECT_EQ(image.stride, (c.spec.width + 3) / 4 * 4);
+    EXPECT_EQ(image.width, c.plan.width);
+    EXPECT_EQ(image.stride, (c.plan.width + 3) / 4 * 4);
     EXPECT_EQ(ImageHeaderWidth(image), image.stride);
     EXPECT_EQ(ImageBitCount(image), 8);
     EXPECT_EQ(image.header_size, 1064u);
     EXPECT_EQ(image.pixel_size, size_t(image.stride) * size_t(image.height));
-    ExpectRows(c.rows.empty() ? Split(c.spec.indices, c.spec.width) : c.rows, 1);
+    ExpectRows(c.rows.empty() ? Split(c.plan.indices, c.plan.width) : c.rows, 1);
   }
 }
 
@@ -256,7 +256,7 @@ TEST_F(ViewerLoad, GifLzwCodesWorkedByHand) {
 
 TEST_F(ViewerLoad, GifWithoutImageNeverReusesEarlierSize) {
   ASSERT_TRUE(Load(kImageGif, MakeGif(Gif(4, 2, Ramp(8, 4))), "a.gif"));
-  GifSpec none = Gif(4, 2, {});
+  GifPlan none = Gif(4, 2, {});
   Bytes bytes = MakeGif(none);
   // Header and global table only, then the trailer.
   bytes.resize(13 + 4 * 3);
@@ -269,9 +269,9 @@ TEST_F(ViewerLoad, GifWithoutImageNeverReusesEarlierSize) {
 
 // Every load starts from cleared colour tables and decoder state.
 TEST_F(ViewerLoad, GifSameFileSamePictureWhateverCameBefore) {
-  GifSpec small = Gif(3, 3, Ramp(9, 2));
+  GifPlan small = Gif(3, 3, Ramp(9, 2));
   small.palette = {{8, 8, 8}, {16, 16, 16}};
-  GifSpec rich = Gif(8, 8, Ramp(64, 200));
+  GifPlan rich = Gif(8, 8, Ramp(64, 200));
   rich.palette.assign(256, Rgb{255, 255, 255});
   rich.min_code_size = 8;
   ASSERT_TRUE(Load(kImageGif, MakeGif(small), "small.gif"));
@@ -286,7 +286,7 @@ TEST_F(ViewerLoad, GifSameFileSamePictureWhateverCameBefore) {
 
 TEST_F(ViewerLoad, LongNameIsCutToFitTheWarningBuffer) {
   std::string name(200, 'n');
-  GifSpec s = Gif(1, 1, {0});
+  GifPlan s = Gif(1, 1, {0});
   s.global_table = false;
   EXPECT_FALSE(Load(kImageGif, MakeGif(s), name));
   ASSERT_EQ(ui.boxes.size(), 1u);
@@ -308,8 +308,8 @@ Bytes Bgr(std::initializer_list<Rgb> colours) {
   return b;
 }
 
-TgaSpec Tga(int type, int depth, int descriptor, int w, int h, std::vector<Rgb> px) {
-  TgaSpec s;
+TgaPlan Tga(int type, int depth, int descriptor, int w, int h, std::vector<Rgb> px) {
+  TgaPlan s;
   s.type = type;
   s.depth = depth;
   s.descriptor = descriptor;
@@ -321,7 +321,7 @@ TgaSpec Tga(int type, int depth, int descriptor, int w, int h, std::vector<Rgb> 
 
 struct TgaCase {
   const char* what;
-  TgaSpec spec;
+  TgaPlan plan;
   bool ok;
   ExpectedBox box;
   Rows rows;  // top-first, blue green red
@@ -335,7 +335,7 @@ std::vector<TgaCase> TgaCases() {
   std::vector<TgaCase> cases;
   cases.push_back({"type 10, bottom row first", Tga(10, 32, 0x00, 3, 2, bottom_first), true, {}, picture});
   {
-    TgaSpec s = Tga(2, 24, 0x20, 3, 2, top_first);
+    TgaPlan s = Tga(2, 24, 0x20, 3, 2, top_first);
     s.id_length = 7;
     s.map_length = 5;
     s.map_entry_bits = 15;
@@ -343,7 +343,7 @@ std::vector<TgaCase> TgaCases() {
   }
   cases.push_back({"16 bits: 0x7FFF is F8 F8 F8", Tga(2, 16, 0x20, 1, 1, {kWhite}), true, {}, {{0xF8, 0xF8, 0xF8}}});
   {
-    TgaSpec s = Tga(10, 24, 0x20, 2, 2, {kRed, kRed, kRed, kRed});
+    TgaPlan s = Tga(10, 24, 0x20, 2, 2, {kRed, kRed, kRed, kRed});
     s.runs_only = true;
     s.pixels.assign(7, kGreen);
     cases.push_back({"a run past the last pixel is cut", s, true, {}, {Bgr({kGreen, kGreen}), Bgr({kGreen, kGreen})}});
@@ -353,7 +353,7 @@ std::vector<TgaCase> TgaCases() {
   cases.push_back({"width 0 is not valid", Tga(2, 24, 0, 0, 1, {}), false, {" is NOT a valid TGA file type"}, {}});
   cases.push_back({"interleaved rows", Tga(2, 24, 0x40, 1, 1, {kRed}), false, {"Error reading TGA file"}, {}});
   {
-    TgaSpec s = Tga(2, 24, 0x20, 3, 2, top_first);
+    TgaPlan s = Tga(2, 24, 0x20, 3, 2, top_first);
     s.cut_at = 18 + 3 * 4;
     cases.push_back({"file ends in the pixels", s, false, {"Error reading TGA file"}, {}});
     s.type = 10;
@@ -369,7 +369,7 @@ TEST_F(ViewerLoad, TgaFilesGiveTheirPictureOrTheirBox) {
   for (const TgaCase& c : TgaCases()) {
     SCOPED_TRACE(c.what);
     ReleaseImage(image);
-    bool ok = Load(kImageTga, MakeTga(c.spec), "pic.tga");
+    bool ok = Load(kImageTga, MakeTga(c.plan), "pic.tga");
     ASSERT_EQ(ok, c.ok);
     ExpectBox(c.box);
     if (!ok) continue;
@@ -403,7 +403,7 @@ TEST_F(ViewerLoad, TrueColourImageGetsTheFixedPalette) {
 }
 
 TEST_F(ViewerLoad, HugeTgaIsOutOfMemoryBeforeAllocating) {
-  TgaSpec s = Tga(2, 24, 0, 65535, 65535, {});
+  TgaPlan s = Tga(2, 24, 0, 65535, 65535, {});
   EXPECT_FALSE(Load(kImageTga, MakeTga(s), "huge.tga"));
   ExpectBox({"Out of memory"});
 }
@@ -427,7 +427,7 @@ struct CelCase {
 
 std::vector<CelCase> CelCases() {
   std::vector<CelCase> cases;
-  CelSpec plain;
+  CelPlan plain;
   plain.width = 3;
   plain.height = 2;
   plain.palette = {{63, 0, 1}, {2, 3, 4}};
@@ -435,7 +435,7 @@ std::vector<CelCase> CelCases() {
   cases.push_back({"plain layout, 63 becomes 252", MakePlainCel(plain), true, {}, {{0, 1, 0}, {1, 1, 0}},
                    {{0, {252, 0, 4}}, {1, {8, 12, 16}}}});
   {
-    CelSpec s = plain;
+    CelPlan s = plain;
     s.width = -3;
     cases.push_back({"negative width", MakePlainCel(s), false, {" is NOT a valid CEL file"}, {}, {}});
     Bytes cut = MakePlainCel(plain);
@@ -496,7 +496,7 @@ TEST_F(ViewerLoad, CelFilesGiveTheirPictureOrTheirBox) {
 
 struct BmpCase {
   const char* what;
-  BmpSpec spec;
+  BmpPlan plan;
   bool ok;
   ExpectedBox box;
   size_t header_size;   // bytes of the held header block
@@ -505,8 +505,8 @@ struct BmpCase {
   std::vector<std::vector<Rgb>> picture;  // top-first, as painted
 };
 
-BmpSpec Bmp(int header, int w, int h, int bits, std::vector<Rgb> table, Bytes data) {
-  BmpSpec s;
+BmpPlan Bmp(int header, int w, int h, int bits, std::vector<Rgb> table, Bytes data) {
+  BmpPlan s;
   s.header_size = header;
   s.width = w;
   s.height = h;
@@ -535,13 +535,13 @@ std::vector<BmpCase> BmpCases() {
   }
   {
     // 5-6-5 bit fields: red 0xF800, green 0x07E0, blue 0x001F.
-    BmpSpec s = Bmp(40, 1, 1, 16, {}, {0x00, 0xF8, 0, 0});
+    BmpPlan s = Bmp(40, 1, 1, 16, {}, {0x00, 0xF8, 0, 0});
     s.compression = 3;
     s.masks[0] = 0xF800, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
     cases.push_back({"bit fields carry their masks", s, true, {}, 52, 4, 0, {{{255, 0, 0}}}});
   }
   {
-    BmpSpec s = Bmp(40, 2, 2, 8, two, rows8);
+    BmpPlan s = Bmp(40, 2, 2, 8, two, rows8);
     s.gap = 6;
     cases.push_back({"bits found at their offset", s, true, {}, 48, 8, 2, pic});
     s = Bmp(40, 2, 2, 8, two, {1, 1, 0, 0});  // the top row is missing
@@ -558,7 +558,7 @@ std::vector<BmpCase> BmpCases() {
   cases.push_back({"width 0", Bmp(40, 0, 4, 24, {}, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   cases.push_back({"height beyond 16 bits", Bmp(40, 1, -65536, 8, two, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   {
-    BmpSpec s = Bmp(40, 1, 1, 8, two, Bytes(4, 0));
+    BmpPlan s = Bmp(40, 1, 1, 8, two, Bytes(4, 0));
     s.clr_used = 300;
     cases.push_back({"more than 256 colours", s, false, {invalid}, 0, 0, 0, {}});
     s = Bmp(40, 1, 1, 8, two, Bytes(4, 0));
@@ -570,7 +570,7 @@ std::vector<BmpCase> BmpCases() {
   {
     Bytes cut = MakeBmp(Bmp(40, 2, 2, 8, two, rows8));
     cut.resize(14 + 20);
-    BmpSpec s;
+    BmpPlan s;
     cases.push_back({"headers cut short", s, false, {invalid}, 0, 0, 0, {}});
   }
   return cases;
@@ -580,7 +580,7 @@ TEST_F(ViewerLoad, BmpFilesAreHeldAsStored) {
   for (const BmpCase& c : BmpCases()) {
     SCOPED_TRACE(c.what);
     ReleaseImage(image);
-    Bytes file = MakeBmp(c.spec);
+    Bytes file = MakeBmp(c.plan);
     if (std::string(c.what) == "headers cut short") file.resize(14 + 20);
     bool ok = Load(kImageBmp, file, "pic.bmp");
     ASSERT_EQ(ok, c.ok);
@@ -595,8 +595,8 @@ TEST_F(ViewerLoad, BmpFilesAreHeldAsStored) {
     EXPECT_LE(ImagePaintBytes(image), image.pixel_size);
     EXPECT_EQ(BuildImagePalette(image).count, c.palette);
     ImageExtent extent = ImageExtentOf(image);
-    EXPECT_EQ(extent.width, c.spec.width);
-    EXPECT_EQ(extent.height, c.spec.height < 0 ? -c.spec.height : c.spec.height);
+    EXPECT_EQ(extent.width, c.plan.width);
+    EXPECT_EQ(extent.height, c.plan.height < 0 ? -c.plan.height : c.plan.height);
     RgbPicture picture;
     ASSERT_TRUE(RenderImage(image, picture));
     ASSERT_EQ(size_t(picture.height), c.picture.size());

@@ -73,16 +73,16 @@ void AppendSubBlocks(Bytes& out, const Bytes& data, int block, bool zero_after_f
   out.push_back(0);
 }
 
-Bytes GifHeader(const GifSpec& spec) {
-  Bytes out(spec.signature, spec.signature + 6);
-  append_le16(out, uint16_t(spec.width));
-  append_le16(out, uint16_t(spec.height));
-  int bits = TableBits(spec.palette.size());
-  out.push_back(uint8_t((spec.global_table ? 0x80 : 0) | (bits - 1)));
+Bytes GifHeader(const GifPlan& plan) {
+  Bytes out(plan.signature, plan.signature + 6);
+  append_le16(out, uint16_t(plan.width));
+  append_le16(out, uint16_t(plan.height));
+  int bits = TableBits(plan.palette.size());
+  out.push_back(uint8_t((plan.global_table ? 0x80 : 0) | (bits - 1)));
   out.push_back(0);
   out.push_back(0);
-  if (spec.global_table) {
-    std::vector<Rgb> table = spec.palette;
+  if (plan.global_table) {
+    std::vector<Rgb> table = plan.palette;
     table.resize(size_t(1) << bits, Rgb{0, 0, 0});
     AppendTable(out, table);
   }
@@ -100,34 +100,34 @@ void AppendDescriptor(Bytes& out, int width, int height, uint8_t flags) {
 
 }  // namespace
 
-Bytes MakeGif(const GifSpec& spec) {
-  Bytes out = GifHeader(spec);
-  if (spec.comment) {
+Bytes MakeGif(const GifPlan& plan) {
+  Bytes out = GifHeader(plan);
+  if (plan.comment) {
     out.insert(out.end(), {0x21, 0xFE, 5, 'h', 'e', 'l', 'l', 'o', 0});
   }
-  uint8_t flags = spec.interlaced_flag ? 0x40 : 0;
-  std::vector<Rgb> local = spec.local_table;
+  uint8_t flags = plan.interlaced_flag ? 0x40 : 0;
+  std::vector<Rgb> local = plan.local_table;
   if (!local.empty()) {
     int bits = TableBits(local.size());
     local.resize(size_t(1) << bits, Rgb{0, 0, 0});
     flags |= uint8_t(0x80 | (bits - 1));
   }
-  AppendDescriptor(out, spec.width, spec.height, flags);
+  AppendDescriptor(out, plan.width, plan.height, flags);
   AppendTable(out, local);
-  out.push_back(uint8_t(spec.min_code_size));
-  int s = spec.min_code_size < 2 ? 2 : spec.min_code_size > 11 ? 11 : spec.min_code_size;
-  Bytes raster = GifLiteralCodes(spec.indices, s);
-  bool cut = spec.cut_raster_at < raster.size();
-  if (cut) raster.resize(spec.cut_raster_at);
-  AppendSubBlocks(out, raster, spec.sub_block, spec.zero_block_after_first);
+  out.push_back(uint8_t(plan.min_code_size));
+  int s = plan.min_code_size < 2 ? 2 : plan.min_code_size > 11 ? 11 : plan.min_code_size;
+  Bytes raster = GifLiteralCodes(plan.indices, s);
+  bool cut = plan.cut_raster_at < raster.size();
+  if (cut) raster.resize(plan.cut_raster_at);
+  AppendSubBlocks(out, raster, plan.sub_block, plan.zero_block_after_first);
   if (cut) {
     out.pop_back();  // the file ends inside the raster
     return out;
   }
-  if (spec.second_image) {
-    AppendDescriptor(out, spec.width, spec.height, 0);
+  if (plan.second_image) {
+    AppendDescriptor(out, plan.width, plan.height, 0);
     out.push_back(2);
-    AppendSubBlocks(out, GifLiteralCodes(std::vector<uint8_t>(size_t(spec.width) * size_t(spec.height), 1), 2),
+    AppendSubBlocks(out, GifLiteralCodes(std::vector<uint8_t>(size_t(plan.width) * size_t(plan.height), 1), 2),
                     255, false);
   }
   out.push_back(0x3B);
@@ -135,10 +135,10 @@ Bytes MakeGif(const GifSpec& spec) {
 }
 
 Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster) {
-  GifSpec spec;
-  spec.width = width;
-  spec.height = height;
-  Bytes out = GifHeader(spec);
+  GifPlan plan;
+  plan.width = width;
+  plan.height = height;
+  Bytes out = GifHeader(plan);
   AppendDescriptor(out, width, height, 0);
   out.push_back(uint8_t(min_code_size));
   AppendSubBlocks(out, raster, 255, false);
@@ -163,58 +163,58 @@ bool Same(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
 }  // namespace
 
-Bytes MakeTga(const TgaSpec& spec) {
+Bytes MakeTga(const TgaPlan& plan) {
   Bytes out;
-  out.push_back(uint8_t(spec.id_length));
-  out.push_back(spec.map_length ? 1 : 0);
-  out.push_back(uint8_t(spec.type));
+  out.push_back(uint8_t(plan.id_length));
+  out.push_back(plan.map_length ? 1 : 0);
+  out.push_back(uint8_t(plan.type));
   append_le16(out, 0);
-  append_le16(out, uint16_t(spec.map_length));
-  out.push_back(uint8_t(spec.map_entry_bits));
+  append_le16(out, uint16_t(plan.map_length));
+  out.push_back(uint8_t(plan.map_entry_bits));
   append_le16(out, 0);
   append_le16(out, 0);
-  append_le16(out, uint16_t(spec.width));
-  append_le16(out, uint16_t(spec.height));
-  out.push_back(uint8_t(spec.depth));
-  out.push_back(uint8_t(spec.descriptor));
-  for (int i = 0; i < spec.id_length; ++i) out.push_back(uint8_t('A' + i % 26));
-  for (int i = 0; i < spec.map_length * ((spec.map_entry_bits + 7) / 8); ++i) out.push_back(0xEE);
-  const std::vector<Rgb>& px = spec.pixels;
-  if (spec.type == 10) {
+  append_le16(out, uint16_t(plan.width));
+  append_le16(out, uint16_t(plan.height));
+  out.push_back(uint8_t(plan.depth));
+  out.push_back(uint8_t(plan.descriptor));
+  for (int i = 0; i < plan.id_length; ++i) out.push_back(uint8_t('A' + i % 26));
+  for (int i = 0; i < plan.map_length * ((plan.map_entry_bits + 7) / 8); ++i) out.push_back(0xEE);
+  const std::vector<Rgb>& px = plan.pixels;
+  if (plan.type == 10) {
     size_t i = 0;
     while (i < px.size()) {
       size_t n = 1;
       while (i + n < px.size() && n < 128 && Same(px[i + n], px[i])) ++n;
-      if (n > 1 || spec.runs_only) {
+      if (n > 1 || plan.runs_only) {
         out.push_back(uint8_t(0x80 | (n - 1)));
-        AppendTgaPixel(out, spec.depth, px[i]);
+        AppendTgaPixel(out, plan.depth, px[i]);
       } else {
         // A raw packet of the following pixels up to the next pair of equal ones.
         size_t m = 1;
         while (i + m < px.size() && m < 128 && !(i + m + 1 < px.size() && Same(px[i + m], px[i + m + 1]))) ++m;
         out.push_back(uint8_t(m - 1));
-        for (size_t k = 0; k < m; ++k) AppendTgaPixel(out, spec.depth, px[i + k]);
+        for (size_t k = 0; k < m; ++k) AppendTgaPixel(out, plan.depth, px[i + k]);
         n = m;
       }
       i += n;
     }
   } else {
-    for (const Rgb& c : px) AppendTgaPixel(out, spec.depth, c);
+    for (const Rgb& c : px) AppendTgaPixel(out, plan.depth, c);
   }
-  if (spec.cut_at < out.size()) out.resize(spec.cut_at);
+  if (plan.cut_at < out.size()) out.resize(plan.cut_at);
   return out;
 }
 
-Bytes MakePlainCel(const CelSpec& spec) {
+Bytes MakePlainCel(const CelPlan& plan) {
   Bytes out(32, 0);
   put_le16(out.data(), 0x9119);
-  put_le16(out.data() + 2, uint16_t(spec.width));
-  put_le16(out.data() + 4, uint16_t(spec.height));
+  put_le16(out.data() + 2, uint16_t(plan.width));
+  put_le16(out.data() + 4, uint16_t(plan.height));
   out[10] = 8;  // depth
-  std::vector<Rgb> palette = spec.palette;
+  std::vector<Rgb> palette = plan.palette;
   palette.resize(256, Rgb{0, 0, 0});
   AppendTable(out, palette);
-  out.insert(out.end(), spec.indices.begin(), spec.indices.end());
+  out.insert(out.end(), plan.indices.begin(), plan.indices.end());
   return out;
 }
 
@@ -274,45 +274,45 @@ Bytes DibRows(const std::vector<Bytes>& top_first_rows) {
   return out;
 }
 
-Bytes MakeBmp(const BmpSpec& spec) {
+Bytes MakeBmp(const BmpPlan& plan) {
   Bytes info;
-  if (spec.header_size == 12) {
+  if (plan.header_size == 12) {
     append_le32(info, 12);
-    append_le16(info, uint16_t(spec.width));
-    append_le16(info, uint16_t(spec.height));
+    append_le16(info, uint16_t(plan.width));
+    append_le16(info, uint16_t(plan.height));
     append_le16(info, 1);
-    append_le16(info, uint16_t(spec.bits));
+    append_le16(info, uint16_t(plan.bits));
   } else {
-    append_le32(info, uint32_t(spec.header_size));
-    append_le32(info, uint32_t(spec.width));
-    append_le32(info, uint32_t(spec.height));
+    append_le32(info, uint32_t(plan.header_size));
+    append_le32(info, uint32_t(plan.width));
+    append_le32(info, uint32_t(plan.height));
     append_le16(info, 1);
-    append_le16(info, uint16_t(spec.bits));
-    append_le32(info, spec.compression);
-    append_le32(info, uint32_t(spec.bits_data.size()));
+    append_le16(info, uint16_t(plan.bits));
+    append_le32(info, plan.compression);
+    append_le32(info, uint32_t(plan.bits_data.size()));
     append_le32(info, 2835);
     append_le32(info, 2835);
-    append_le32(info, spec.clr_used);
+    append_le32(info, plan.clr_used);
     append_le32(info, 0);
-    if (spec.header_size > 40) {
-      for (uint32_t m : spec.masks) append_le32(info, m);
-      info.resize(size_t(spec.header_size), 0);
-    } else if (spec.compression == 3) {
-      for (uint32_t m : spec.masks) append_le32(info, m);  // behind the 40-byte header
+    if (plan.header_size > 40) {
+      for (uint32_t m : plan.masks) append_le32(info, m);
+      info.resize(size_t(plan.header_size), 0);
+    } else if (plan.compression == 3) {
+      for (uint32_t m : plan.masks) append_le32(info, m);  // behind the 40-byte header
     }
   }
-  for (const Rgb& c : spec.table) {
+  for (const Rgb& c : plan.table) {
     info.insert(info.end(), {c.b, c.g, c.r});
-    if (spec.header_size != 12) info.push_back(0);
+    if (plan.header_size != 12) info.push_back(0);
   }
-  info.resize(info.size() + spec.gap, 0xCC);
+  info.resize(info.size() + plan.gap, 0xCC);
   Bytes out = {'B', 'M'};
   size_t offset = 14 + info.size();
-  size_t total = offset + spec.bits_data.size();
-  append_le32(out, spec.file_size >= 0 ? uint32_t(spec.file_size) : uint32_t(total));
+  size_t total = offset + plan.bits_data.size();
+  append_le32(out, plan.file_size >= 0 ? uint32_t(plan.file_size) : uint32_t(total));
   append_le32(out, 0);
   append_le32(out, uint32_t(offset));
   out.insert(out.end(), info.begin(), info.end());
-  out.insert(out.end(), spec.bits_data.begin(), spec.bits_data.end());
+  out.insert(out.end(), plan.bits_data.begin(), plan.bits_data.end());
   return out;
 }

@@ -16,7 +16,7 @@ struct Rgb {
   uint8_t r, g, b;
 };
 
-struct GifSpec {
+struct GifPlan {
   int width = 1, height = 1;
   std::vector<Rgb> palette{{0, 0, 0}, {255, 255, 255}};  // global table: 2, 4, ... 256 entries
   bool global_table = true;
@@ -31,7 +31,7 @@ struct GifSpec {
   bool second_image = false;         // a second, all-1 image after the first
   const char* signature = "GIF89a";
 };
-Bytes MakeGif(const GifSpec& spec);
+Bytes MakeGif(const GifPlan& plan);
 // The LZW stream of `indices` (min code size s), before its split into sub-blocks.
 Bytes GifLiteralCodes(const std::vector<uint8_t>& indices, int s, bool end_code = true);
 // Codes of a given width packed least significant bit first.
@@ -41,7 +41,7 @@ Bytes PackCodes(const std::vector<std::pair<int, int>>& codes);
 // A GIF whose raster is the given bytes (already LZW) split into sub-blocks.
 Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster);
 
-struct TgaSpec {
+struct TgaPlan {
   int type = 2;           // 2 uncompressed, 10 run-length
   int depth = 24;         // 16, 24, 32
   int descriptor = 0;     // 0x20: top row first
@@ -52,16 +52,16 @@ struct TgaSpec {
   bool runs_only = false;   // type 10: pack equal neighbours into runs, across row ends
   size_t cut_at = SIZE_MAX;
 };
-Bytes MakeTga(const TgaSpec& spec);
+Bytes MakeTga(const TgaPlan& plan);
 // A 16-bit pixel value as the TGA file stores it.
 uint16_t Tga16(Rgb c);
 
-struct CelSpec {
+struct CelPlan {
   int width = 1, height = 1;
   std::vector<Rgb> palette;        // 0..63 components, 256 entries (missing ones 0)
   std::vector<uint8_t> indices;    // top row first
 };
-Bytes MakePlainCel(const CelSpec& spec);
+Bytes MakePlainCel(const CelPlan& plan);
 
 // An FLC-layout CEL: the 128-byte header and one frame holding the given chunks.
 struct FlcChunk {
@@ -76,7 +76,7 @@ Bytes FlcColourBody(const std::vector<std::pair<int, std::vector<Rgb>>>& packets
 Bytes FlcCopyBody(const std::vector<uint8_t>& indices);
 Bytes FlcByteRunBody(const std::vector<std::vector<int8_t>>& row_codes);  // per row: the codes and bytes
 
-struct BmpSpec {
+struct BmpPlan {
   int header_size = 40;     // 12, 40, 108, 124
   int width = 1, height = 1;  // negative height: top-down
   int bits = 24;
@@ -88,6 +88,6 @@ struct BmpSpec {
   int64_t file_size = -1;   // the file header's size field (-1: the real size)
   size_t gap = 0;           // bytes between the colour table and the bits
 };
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpPlan& plan);
 // Rows of a DIB (bottom-up, each padded to 4 bytes) from top-first rows of bytes.
 Bytes DibRows(const std::vector<Bytes>& top_first_rows);
