@@ -1,0 +1,290 @@
+// The viewer window's portable part: settings steps over a profile held in a map, the
+// screen-information texts, the caption and the scroll arithmetic.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "viewer/view_window.h"
+
+namespace {
+
+using namespace view;
+
+// A private profile file held in a map ("SECTION|KEY" -> value).
+struct FakeProfile {
+  std::map<std::string, std::string> values;
+  std::vector<std::string> writes;  // "KEY=value" in order
+
+  ProfileTable table() { return ProfileTable{this, get_string, get_int, write_string}; }
+
+  static FakeProfile& of(void* c) { return *static_cast<FakeProfile*>(c); }
+  static const std::string* find(void* c, const char* section, const char* key) {
+    auto it = of(c).values.find(std::string(section) + "|" + key);
+    return it == of(c).values.end() ? nullptr : &it->second;
+  }
+  static uint32_t get_string(void* c, const char* section, const char* key, const char* fallback, char* buf,
+                             uint32_t size) {
+    const std::string* v = find(c, section, key);
+    std::string text = v ? *v : fallback;
+    text = text.substr(0, size - 1);
+    std::memcpy(buf, text.c_str(), text.size() + 1);
+    return uint32_t(text.size());
+  }
+  static int32_t get_int(void* c, const char* section, const char* key, int32_t fallback) {
+    const std::string* v = find(c, section, key);
+    return v ? int32_t(std::strtol(v->c_str(), nullptr, 10)) : fallback;
+  }
+  static bool write_string(void* c, const char* section, const char* key, const char* value) {
+    of(c).values[std::string(section) + "|" + key] = value;
+    of(c).writes.push_back(std::string(key) + "=" + value);
+    return true;
+  }
+};
+
+TEST(ScreenInformation, TextChosenByWidthAndDepth) {
+  struct Case {
+    bool colours;
+    int32_t value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {false, 640, "Width x Height   640x480"}, {false, 800, "Width x Height   800x600"},
+      {false, 1024, "Width x Height  1024x768"}, {false, 1280, "Custom resolution"},
+      {false, 639, "Custom resolution"},         {true, 1, "16-colors available"},
+      {true, 4, "16-colors available"},          {true, 7, "16-colors available"},
+      {true, 8, "8 bit display 256-colors available"},
+      {true, 16, "16 bit display 32768 colors available"},
+      {true, 24, "24 bit display, 16,777,216 colors"},
+      {true, 15, "Custom color depth"},          {true, 32, "Custom color depth"},
+  };
+  for (const Case& c : cases) {
+    int id = c.colours ? ColourTextId(c.value) : ResolutionTextId(c.value);
+    ASSERT_NE(ViewerString(id), nullptr) << c.value;
+    EXPECT_STREQ(ViewerString(id), c.text) << (c.colours ? "depth " : "width ") << c.value;
+  }
+  EXPECT_STREQ(ViewerString(kResolutionCaption), "Screen resolution");
+  EXPECT_STREQ(ViewerString(kColoursCaption), "Available colors");
+  EXPECT_EQ(ViewerString(kStringFirst - 1), nullptr);
+  EXPECT_EQ(ViewerString(kStringLast + 1), nullptr);
+}
+
+TEST(Scroll, KeysBecomeScrollCodesOfTheirBar) {
+  struct Case {
+    uint32_t key;
+    bool vertical;
+    int code;
+  };
+  const Case cases[] = {{0x21, true, 2},  {0x22, true, 3},  {0x23, false, 3}, {0x24, false, 2},
+                        {0x25, false, 0}, {0x26, true, 0},  {0x27, false, 1}, {0x28, true, 1}};
+  for (const Case& c : cases) {
+    KeyScroll k = ScrollForKey(c.key);
+    EXPECT_TRUE(k.scrolls) << c.key;
+    EXPECT_EQ(k.vertical, c.vertical) << c.key;
+    EXPECT_EQ(k.code, c.code) << c.key;
+  }
+  for (uint32_t other : {0x10u, 0x20u, 0x29u, 0x2Du, 0x41u}) EXPECT_FALSE(ScrollForKey(other).scrolls) << other;
+}
+
+TEST(Scroll, PositionAfterEachCode) {
+  struct Case {
+    int code;
+    int32_t position, extent, thumb, maximum;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      // A 320-wide client: a line left moves 19, a line right 21.
+      {kLineUp, 100, 320, 0, 1000, 81},
+      {kLineDown, 100, 320, 0, 1000, 121},
+      // A 200-high client: a page up moves 99, a page down 101.
+      {kPageUp, 200, 200, 0, 1000, 101},
+      {kPageDown, 200, 200, 0, 1000, 301},
+      // Clamped to the range; reaching the maximum exactly stays there.
+      {kLineUp, 5, 320, 0, 1000, 0},
+      {kPageDown, 950, 200, 0, 1000, 1000},
+      {kLineDown, 979, 320, 0, 1000, 1000},
+      {kLineDown, 0, 320, 0, 0, 0},
+      // The thumb sets the position itself.
+      {kThumbTrack, 10, 320, 77, 1000, 77},
+      {kThumbPosition, 10, 320, 5000, 1000, 1000},
+      // Codes without a move.
+      {kEndScroll, 40, 320, 99, 1000, 40},
+      {7, 40, 320, 99, 1000, 40},
+      // Small clients: an upward step never turns into a downward one.
+      {kLineUp, 50, 31, 0, 1000, 49},
+      {kLineUp, 50, 10, 0, 1000, 49},
+      {kLineUp, 50, 32, 0, 1000, 49},
+      {kLineUp, 50, 48, 0, 1000, 48},
+      {kLineUp, 50, 64, 0, 1000, 47},
+      {kPageUp, 50, 3, 0, 1000, 49},
+      {kPageUp, 50, 4, 0, 1000, 49},
+      {kPageUp, 50, 6, 0, 1000, 48},
+      {kLineDown, 50, 10, 0, 1000, 51},
+      {kPageDown, 50, 1, 0, 1000, 51},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ScrollTarget(c.code, c.position, c.extent, c.thumb, 0, c.maximum), c.expected)
+        << "code " << c.code << " at " << c.position << " over " << c.extent;
+}
+
+TEST(Scroll, RangesForClientAndExtent) {
+  struct Case {
+    int32_t ew, eh, cw, ch, hpos, vpos;
+    ScrollRanges expected;
+  };
+  const Case cases[] = {
+      {100, 80, 512, 384, 0, 0, {0, 0, false}},
+      {640, 480, 320, 200, 0, 0, {320, 280, false}},
+      {640, 480, 320, 200, 320, 280, {320, 280, false}},
+      {640, 480, 320, 200, 321, 0, {320, 280, true}},
+      {640, 480, 320, 200, 0, 281, {320, 280, true}},
+      {640, 480, 700, 500, 10, 0, {0, 0, true}},
+  };
+  for (const Case& c : cases) {
+    ScrollRanges r = ScrollRangesFor(c.ew, c.eh, c.cw, c.ch, c.hpos, c.vpos);
+    EXPECT_EQ(r.horizontal_max, c.expected.horizontal_max);
+    EXPECT_EQ(r.vertical_max, c.expected.vertical_max);
+    EXPECT_EQ(r.erase, c.expected.erase) << c.hpos << "," << c.vpos;
+  }
+  ClientSize both = ClientWithoutBars({300, 200}, true, true, 17, 16);
+  EXPECT_EQ(both.width, 316);
+  EXPECT_EQ(both.height, 217);
+  ClientSize none = ClientWithoutBars({300, 200}, false, false, 17, 16);
+  EXPECT_EQ(none.width, 300);
+  EXPECT_EQ(none.height, 200);
+}
+
+TEST(Caption, NameSizeAndDepth) {
+  EXPECT_EQ(ViewCaption("CAR.TGA", 320, 200, 24), "View (CAR.TGA 320x200x24)");
+  EXPECT_EQ(ViewCaption("A.GIF", 13, 7, 8), "View (A.GIF 13x7x8)");
+  const std::string long_name(255, 'N');
+  EXPECT_EQ(ViewCaption(long_name.c_str(), 1, 2, 1), "View (" + long_name + " 1x2x1)");
+}
+
+TEST(OpenDialog, FilterPairsAndIndexOfEachKind) {
+  const std::string filter = OpenDialogFilter();
+  std::vector<std::string> parts;
+  for (size_t at = 0; at < filter.size() && filter[at]; at += parts.back().size() + 1)
+    parts.push_back(filter.c_str() + at);
+  const std::vector<std::string> expected = {"(*.GIF)", "*.gif", "(*.TGA)", "*.tga",
+                                             "(*.CEL)", "*.cel", "(*.BMP)", "*.bmp"};
+  EXPECT_EQ(parts, expected);
+  EXPECT_EQ(filter.substr(filter.size() - 2), std::string(2, '\0'));
+  const int32_t kinds[][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {-1, 0}, {1000, 0}};
+  for (const auto& k : kinds) EXPECT_EQ(OpenFilterIndex(k[0]), uint32_t(k[1])) << k[0];
+}
+
+struct SettingsCase {
+  const char* name;
+  const char* program;
+  std::map<std::string, std::string> ini;
+  int32_t kind_before;
+  // Expected after BeginOpenDialog.
+  const char* file;
+  const char* folder;
+  const char* full_path;
+  int32_t kind;
+  bool change_directory;
+};
+
+TEST(OpenDialog, SettingsAndTheirDefaults) {
+  const std::string long_dir = "C:\\" + std::string(260, 'd') + "\\viewer.exe";
+  const SettingsCase cases[] = {
+      {"defaults", "C:\\ZEL\\VIEWER.EXE", {}, 3, "*.*", "C:\\ZEL\\", "C:\\ZEL\\*.*", 3, true},
+      {"remembered",
+       "C:\\ZEL\\VIEWER.EXE",
+       {{"VIEWER|LASTFILE", "CAR.GIF"}, {"VIEWER|LASTPATH", "D:\\PICS\\"}, {"VIEWER|LASTTYPE", "2"}},
+       0,
+       "CAR.GIF",
+       "D:\\PICS\\",
+       "D:\\PICS\\CAR.GIF",
+       2,
+       true},
+      {"other section ignored", "Z:/opt/viewer.exe", {{"OTHER|LASTFILE", "X.GIF"}}, 1, "*.*", "Z:/opt/",
+       "Z:/opt/*.*", 1, true},
+      {"drive only", "C:viewer.exe", {}, 0, "*.*", "C:", "C:*.*", 0, true},
+      {"no folder", "viewer.exe", {}, 0, "*.*", "", "*.*", 0, false},
+      {"empty LASTPATH", "C:\\ZEL\\V.EXE", {{"VIEWER|LASTPATH", ""}}, 0, "*.*", "", "*.*", 0, false},
+      // The program path is cut to 255 characters before its folder is taken: the cut leaves
+      // "C:\" and the run of d's, whose last separator is the first backslash.
+      {"long program path", long_dir.c_str(), {}, 0, "*.*", "C:\\", "C:\\*.*", 0, true},
+  };
+  for (const SettingsCase& c : cases) {
+    FakeProfile profile;
+    profile.values = c.ini;
+    ViewerState s;
+    s.kind = c.kind_before;
+    s.front_request = true;
+    std::strcpy(s.file_name, "OLD.GIF");
+    EXPECT_EQ(BeginOpenDialog(s, c.program, profile.table()), c.change_directory) << c.name;
+    EXPECT_STREQ(s.file_name, c.file) << c.name;
+    EXPECT_STREQ(s.folder, c.folder) << c.name;
+    EXPECT_STREQ(s.full_path, c.full_path) << c.name;
+    EXPECT_EQ(s.kind, c.kind) << c.name;
+    EXPECT_FALSE(s.front_request) << c.name;
+    EXPECT_TRUE(profile.writes.empty()) << c.name;
+  }
+}
+
+TEST(OpenDialog, ChosenFileIsRemembered) {
+  FakeProfile profile;
+  ViewerState s;
+  std::strcpy(s.full_path, "D:\\PICS\\car.gif");
+  std::strcpy(s.file_name, "CAR.GIF");
+  s.kind = 0;
+  FinishOpenDialog(s, profile.table());
+  const std::vector<std::string> expected = {"LASTFILE=CAR.GIF", "LASTPATH=D:\\PICS\\", "LASTTYPE=0"};
+  EXPECT_EQ(profile.writes, expected);
+  EXPECT_STREQ(s.full_path, "D:\\PICS\\");
+
+  // What was written comes back the next time the dialog opens.
+  ViewerState next;
+  next.kind = 3;
+  EXPECT_TRUE(BeginOpenDialog(next, "C:\\ZEL\\VIEWER.EXE", profile.table()));
+  EXPECT_STREQ(next.full_path, "D:\\PICS\\CAR.GIF");
+  EXPECT_EQ(next.kind, 0);
+}
+
+TEST(HostRequest, FileAndPathWithTheFrontWindowRequest) {
+  struct Case {
+    intptr_t lparam;
+    std::map<std::string, std::string> ini;
+    bool front;
+    const char* file;
+    const char* folder;
+  };
+  const Case cases[] = {
+      {1, {}, true, "*.*", "C:\\ZEL\\"},
+      {0, {{"VIEWER|FILE", "CAR.TGA"}, {"VIEWER|PATH", "E:\\R\\"}}, false, "CAR.TGA", "E:\\R\\"},
+      {2, {{"VIEWER|FILE", "CAR.TGA"}}, false, "CAR.TGA", "C:\\ZEL\\"},
+      {1, {{"VIEWER|LASTFILE", "NOT.GIF"}, {"VIEWER|MAPFILE", "NOT.BMP"}}, true, "*.*", "C:\\ZEL\\"},
+  };
+  for (const Case& c : cases) {
+    FakeProfile profile;
+    profile.values = c.ini;
+    ViewerState s;
+    std::strcpy(s.folder, "OLD\\");
+    EXPECT_TRUE(BeginHostRequest(s, c.lparam, "C:\\ZEL\\VIEWER.EXE", profile.table()));
+    EXPECT_EQ(s.front_request, c.front) << c.lparam;
+    EXPECT_STREQ(s.file_name, c.file);
+    EXPECT_STREQ(s.folder, c.folder);
+  }
+}
+
+TEST(HostRequest, MapFileOrItsDefault) {
+  FakeProfile profile;
+  ViewerState s;
+  s.front_request = true;
+  TakeMapFile(s, profile.table());
+  EXPECT_STREQ(s.file_name, "*.*");
+  profile.values["VIEWER|MAPFILE"] = "C:\\MAPS\\STONE.BMP";
+  profile.values["VIEWER|FILE"] = "OTHER.GIF";
+  TakeMapFile(s, profile.table());
+  EXPECT_STREQ(s.file_name, "C:\\MAPS\\STONE.BMP");
+  EXPECT_TRUE(s.front_request);
+}
+
+}  // namespace
