@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace view {
 
@@ -89,9 +90,10 @@ bool BeginOpenDialog(ViewerState& s, const char* program_path, const ProfileTabl
   read_string(profile, "LASTPATH", s.full_path, s.folder);
   s.kind = profile.get_int(profile.context, kSection, "LASTTYPE", s.kind);
   // Folder + name, cut to the buffer (each part is at most 255 characters).
-  const size_t folder_length = std::strlen(s.folder);
-  std::memcpy(s.full_path, s.folder, folder_length + 1);
-  std::strncat(s.full_path, s.file_name, kBufferSize - 1 - folder_length);
+  size_t n = 0;
+  for (const char* part : {s.folder, s.file_name})
+    for (const char* p = part; *p && n < size_t(kBufferSize) - 1; ++p) s.full_path[n++] = *p;
+  s.full_path[n] = '\0';
   return s.folder[0] != '\0';
 }
 
