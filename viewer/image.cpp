@@ -62,10 +62,12 @@ ImagePalette BuildImagePalette(const LoadedImage& image) {
   uint32_t count = used ? used : bits == 1 ? 2 : bits == 4 ? 16 : bits == 8 ? 256 : 0;
   if (count > 0) {
     // Never more than a logical palette holds, nor than the block carries.
-    size_t held = (image.header_size - kInfoHeaderSize) / 4;
+    // The table stands behind the three masks of a BI_BITFIELDS header.
+    size_t offset = kInfoHeaderSize + (get_le32(image.header + 16) == 3 ? 12 : 0);
+    size_t held = image.header_size > offset ? (image.header_size - offset) / 4 : 0;
     if (count > 256) count = 256;
     if (count > held) count = uint32_t(held);
-    const uint8_t* table = image.header + kInfoHeaderSize;
+    const uint8_t* table = image.header + offset;
     for (uint32_t i = 0; i < count; ++i) p.entries[i] = PaletteEntry{table[4 * i + 2], table[4 * i + 1], table[4 * i]};
     p.count = int32_t(count);
     return p;
