@@ -30,3 +30,9 @@ zel_binary_checks(viewer "")
 # The program under Wine, driven from a test process as the host drives it.
 zel_wine_test(viewer_wine_test SOURCES ${viewer_dir}/viewer_wine_test.cpp LIBS viewer_window viewer_core
               DEPENDS viewer)
+
+# viewer_demo.exe: the host's part in the demo (scripts/demo.d/75-viewer-window.sh).
+add_executable(viewer_demo ${viewer_dir}/viewer_demo.cpp)
+target_include_directories(viewer_demo PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(viewer_demo PRIVATE viewer_window zel_win_pixels gdi32 user32)
+add_dependencies(viewer_demo viewer)
