@@ -28,7 +28,7 @@ target_link_options(viewer PRIVATE -s)
 zel_binary_checks(viewer "")
 
 # The program under Wine, driven from a test process as the host drives it.
-zel_wine_test(viewer_wine_test SOURCES ${viewer_dir}/viewer_wine_test.cpp LIBS viewer_window viewer_core
+zel_wine_test(viewer_wine_test SOURCES ${viewer_dir}/viewer_wine_test.cpp LIBS viewer_window viewer_core viewer_test_files
               DEPENDS viewer)
 
 # viewer_demo.exe: the host's part in the demo (scripts/demo.d/75-viewer-window.sh).

@@ -13,91 +13,15 @@
 #include "tests/win32/testkit.h"
 #include "viewer/image.h"
 #include "viewer/render.h"
+#include "viewer/testing/image_files.h"
 #include "viewer/view_window.h"
 
 namespace {
 
-// --- Test images, written here with known pixels -------------------------------------------
+// --- Test images with known pixels, made by the readers' test file writers -------------------
 
-struct Rgb {
-  uint8_t r, g, b;
-  uint32_t value() const { return uint32_t(r) << 16 | uint32_t(g) << 8 | b; }
-};
+uint32_t value(Rgb c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; }
 using PixelFn = std::function<Rgb(int x, int y)>;
-using IndexFn = std::function<uint8_t(int x, int y)>;
-
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-// Uncompressed 24-bit TGA, rows stored from the bottom (descriptor 0) or the top (0x20).
-std::vector<uint8_t> tga24(int w, int h, const PixelFn& px, bool top_first) {
-  std::vector<uint8_t> out = {0, 0, 2, 0, 0, 0, 0, 0};
-  put16(out, 0), put16(out, 0), put16(out, w), put16(out, h);
-  out.push_back(24);
-  out.push_back(top_first ? 0x20 : 0);
-  for (int row = 0; row < h; ++row) {
-    const int y = top_first ? row : h - 1 - row;
-    for (int x = 0; x < w; ++x) {
-      const Rgb c = px(x, y);
-      out.insert(out.end(), {c.b, c.g, c.r});
-    }
-  }
-  return out;
-}
-
-// 8-bit BMP with a 256-colour table, bottom-up rows padded to 4 bytes.
-std::vector<uint8_t> bmp8(int w, int h, const std::vector<Rgb>& palette, const IndexFn& index) {
-  const uint32_t row = (uint32_t(w) + 3) / 4 * 4, offset = 14 + 40 + 256 * 4;
-  std::vector<uint8_t> out = {'B', 'M'};
-  put32(out, offset + row * h), put32(out, 0), put32(out, offset);
-  put32(out, 40), put32(out, w), put32(out, h), put16(out, 1), put16(out, 8);
-  put32(out, 0), put32(out, row * h), put32(out, 0), put32(out, 0), put32(out, 256), put32(out, 0);
-  for (const Rgb& c : palette) out.insert(out.end(), {c.b, c.g, c.r, 0});
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < w; ++x) out.push_back(index(x, y));
-    out.resize(out.size() + (row - uint32_t(w)), 0);
-  }
-  return out;
-}
-
-// GIF with a 256-colour global table and one image whose LZW data holds only literal codes
-// (9 bits wide), a clear code before every 250 of them so the code width never grows.
-std::vector<uint8_t> gif(int w, int h, const std::vector<Rgb>& palette, const IndexFn& index) {
-  std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
-  put16(out, w), put16(out, h);
-  out.insert(out.end(), {0xF7, 0, 0});
-  for (const Rgb& c : palette) out.insert(out.end(), {c.r, c.g, c.b});
-  out.push_back(0x2C);
-  put16(out, 0), put16(out, 0), put16(out, w), put16(out, h);
-  out.insert(out.end(), {0, 8});
-  std::vector<uint8_t> data;
-  uint32_t bits = 0, count = 0;
-  auto code = [&](uint32_t c) {
-    bits |= c << count;
-    for (count += 9; count >= 8; count -= 8, bits >>= 8) data.push_back(uint8_t(bits));
-  };
-  int since_clear = 250;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      if (since_clear == 250) code(256), since_clear = 0;
-      code(index(x, y)), ++since_clear;
-    }
-  code(257);
-  if (count) data.push_back(uint8_t(bits));
-  for (size_t at = 0; at < data.size(); at += 255) {
-    const size_t n = std::min<size_t>(255, data.size() - at);
-    out.push_back(uint8_t(n));
-    out.insert(out.end(), data.begin() + long(at), data.begin() + long(at + n));
-  }
-  out.insert(out.end(), {0, 0x3B});
-  return out;
-}
 
 std::vector<Rgb> test_palette() {
   std::vector<Rgb> p(256);
@@ -105,6 +29,33 @@ std::vector<Rgb> test_palette() {
   return p;
 }
 uint8_t test_index(int x, int y) { return uint8_t(x * 7 + y * 13); }
+std::vector<Bytes> index_rows(int w, int h) {
+  std::vector<Bytes> rows(h, Bytes(w));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) rows[y][x] = test_index(x, y);
+  return rows;
+}
+
+Bytes gif(int w, int h) {
+  GifSpec spec;
+  spec.width = w, spec.height = h, spec.palette = test_palette(), spec.min_code_size = 8;
+  for (const Bytes& row : index_rows(w, h)) spec.indices.insert(spec.indices.end(), row.begin(), row.end());
+  return MakeGif(spec);
+}
+Bytes bmp8(int w, int h) {
+  BmpSpec spec;
+  spec.width = w, spec.height = h, spec.bits = 8, spec.table = test_palette(), spec.clr_used = 256;
+  spec.bits_data = DibRows(index_rows(w, h));
+  return MakeBmp(spec);
+}
+// Uncompressed 24-bit TGA, rows stored from the bottom (descriptor 0) or the top (0x20).
+Bytes tga24(int w, int h, const PixelFn& px, bool top_first) {
+  TgaSpec spec;
+  spec.width = w, spec.height = h, spec.descriptor = top_first ? 0x20 : 0;
+  for (int row = 0; row < h; ++row)
+    for (int x = 0; x < w; ++x) spec.pixels.push_back(px(x, top_first ? row : h - 1 - row));
+  return MakeTga(spec);
+}
 
 // A picture whose every pixel tells where it is: red and green are the low bytes of x and y,
 // blue holds their high bits. The colour at the client's top-left corner gives the scroll
@@ -125,12 +76,7 @@ std::string test_folder() {
   return folder;
 }
 
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-  std::fclose(f);
-}
+void write_file(const std::string& path, const Bytes& bytes) { ASSERT_TRUE(WriteBytes(path, bytes)) << path; }
 
 void set_setting(const char* key, const std::string& value) {
   WritePrivateProfileStringA(view::kSection, key, value.c_str(), view::kProfileFile);
@@ -204,7 +150,7 @@ class Viewer : public ::testing::Test {
   }
 
   // Writes an image into the test folder and has the host's request (107) show it.
-  void show(const std::string& name, const std::vector<uint8_t>& bytes, LPARAM lparam = 0) {
+  void show(const std::string& name, const Bytes& bytes, LPARAM lparam = 0) {
     write_file(folder_ + name, bytes);
     set_setting("FILE", name);
     set_setting("PATH", folder_);
@@ -213,8 +159,16 @@ class Viewer : public ::testing::Test {
   bool caption_starts(const std::string& text) {
     return wait_for([&] { return caption_of(window_).rfind(text, 0) == 0; });
   }
-  // Waits until painting has settled: two read-backs 60 ms apart that agree.
-  Pixels settled_client() {
+  // The client area once painting has settled: the viewer has finished what it was doing
+  // (a sent message is answered between two handlers), has painted what is invalid, and two
+  // read-backs 60 ms apart agree. With `changed_from`, first waits for the top-left pixel
+  // to leave that colour (a posted key is handled after any sent message).
+  Pixels painted_client(int64_t changed_from = -1) {
+    if (changed_from >= 0)
+      wait_for([&] { const Pixels p = read_client_pixels(window_); return p.width && p.at(0, 0) != changed_from; });
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    UpdateWindow(window_);
     Pixels last = read_client_pixels(window_), now;
     for (int i = 0; i < 50; ++i, last = now) {
       Sleep(60);
@@ -295,28 +249,20 @@ TEST_F(Viewer, ResourcesHoldTheMenuStringsAndIcon) {
 
   HMENU menu = LoadMenuA(exe, "ShowMenu");
   ASSERT_NE(menu, nullptr);
-  struct Item {
-    int popup, position;
-    const char* text;
-    UINT id;
-  };
-  const Item items[] = {{0, 0, "&Open", 105}, {0, 1, "E&xit", 108},
-                        {1, 0, "&Screen resolution", 101}, {1, 1, "Available &colors", 102}};
-  const char* popups[] = {"&File", "&Screen"};
-  ASSERT_EQ(GetMenuItemCount(menu), 2);
-  for (int p = 0; p < 2; ++p) {
+  // The menu written out as "popup[item=id,...]" in order.
+  std::string layout;
+  for (int p = 0; p < GetMenuItemCount(menu); ++p) {
     char text[64] = {};
     GetMenuStringA(menu, p, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, popups[p]);
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, p)), 2);
+    layout += std::string(text) + "[";
+    HMENU sub = GetSubMenu(menu, p);
+    for (int i = 0; sub && i < GetMenuItemCount(sub); ++i) {
+      GetMenuStringA(sub, i, text, sizeof text, MF_BYPOSITION);
+      layout += std::string(i ? "," : "") + text + "=" + std::to_string(GetMenuItemID(sub, i));
+    }
+    layout += "]";
   }
-  for (const Item& i : items) {
-    HMENU sub = GetSubMenu(menu, i.popup);
-    char text[64] = {};
-    GetMenuStringA(sub, i.position, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, i.text);
-    EXPECT_EQ(GetMenuItemID(sub, i.position), i.id) << i.text;
-  }
+  EXPECT_EQ(layout, "&File[&Open=105,E&xit=108]&Screen[&Screen resolution=101,Available &colors=102]");
   DestroyMenu(menu);
   FreeLibrary(exe);
 }
@@ -356,7 +302,7 @@ BOOL CALLBACK first_visible_edit(HWND h, LPARAM out) {
 // --- Loading ------------------------------------------------------------------------------------
 
 TEST_F(Viewer, OpenDialogStartsFromTheLastChoiceAndRemembersTheNext) {
-  write_file(folder_ + "car.gif", gif(40, 30, test_palette(), test_index));
+  write_file(folder_ + "car.gif", gif(40, 30));
   set_setting("LASTPATH", folder_);
   set_setting("LASTFILE", "OLD.CEL");
   set_setting("LASTTYPE", "2");
@@ -417,8 +363,8 @@ TEST_F(Viewer, HostRequestsLoadIntoTheWindowShownOrHidden) {
     const std::string path = folder_ + c.name;
     const std::string ext = path.substr(path.size() - 3);
     if (ext == "tga") write_file(path, tga24(c.w, c.h, where, false));
-    if (ext == "bmp") write_file(path, bmp8(c.w, c.h, test_palette(), test_index));
-    if (ext == "gif") write_file(path, gif(c.w, c.h, test_palette(), test_index));
+    if (ext == "bmp") write_file(path, bmp8(c.w, c.h));
+    if (ext == "gif") write_file(path, gif(c.w, c.h));
     if (c.hidden) {
       PostMessageA(window_, WM_COMMAND, view::kCmdHide, 0);
       ASSERT_TRUE(wait_for([&] { return !IsWindowVisible(window_); }));
@@ -462,20 +408,23 @@ TEST_F(Viewer, KeysScrollByLinesAndPages) {
   const Step steps[] = {{VK_RIGHT, 21, 0},  {VK_RIGHT, 42, 0},   {VK_LEFT, 23, 0},   {VK_NEXT, 23, 101},
                         {VK_PRIOR, 23, 2},  {VK_END, 184, 2},    {VK_HOME, 25, 2},   {VK_DOWN, 25, 15},
                         {VK_UP, 25, 4},     {VK_UP, 25, 0},      {VK_LEFT, 6, 0},    {VK_LEFT, 0, 0}};
+  int64_t corner = painted_client().at(0, 0);
+  ASSERT_EQ(corner, 0);  // where(0, 0)
   for (const Step& s : steps) {
     PostMessageA(window_, WM_KEYDOWN, s.key, 1);
     PostMessageA(window_, WM_KEYUP, s.key, 0xC0000001);
-    const Pixels p = settled_client();
+    const Pixels p = painted_client(corner);
+    corner = p.at(0, 0);
     ASSERT_GT(p.width, 0);
     const POINT at = decode_where(p.at(0, 0));
     EXPECT_EQ(at.x, s.x) << "key " << s.key;
     EXPECT_EQ(at.y, s.y) << "key " << s.key;
     // The whole client shows the picture from that corner on.
-    EXPECT_EQ(p.at(319, 199), where(s.x + 319, s.y + 199).value());
+    EXPECT_EQ(p.at(319, 199), value(where(s.x + 319, s.y + 199)));
   }
   // Past the end the view stops at the last position: 700 - 320 and 500 - 200.
   for (int i = 0; i < 6; ++i) PostMessageA(window_, WM_KEYDOWN, VK_END, 1), PostMessageA(window_, WM_KEYDOWN, VK_NEXT, 1);
-  const POINT end = decode_where(settled_client().at(0, 0));
+  const POINT end = decode_where(painted_client(corner).at(0, 0));
   EXPECT_EQ(end.x, 380);
   EXPECT_EQ(end.y, 300);
 }
@@ -486,7 +435,7 @@ TEST_F(Viewer, SmallImageLosesTheBarsAndAMaximisedWindowKeepsItsSize) {
   ASSERT_TRUE(set_client(300, 200));
   EXPECT_TRUE(style() & (WS_HSCROLL | WS_VSCROLL));
 
-  show("small.bmp", bmp8(100, 80, test_palette(), test_index));
+  show("small.bmp", bmp8(100, 80));
   ASSERT_TRUE(caption_starts("View (SMALL.BMP 100x80x8)"));
   EXPECT_TRUE(wait_for([&] { return !(style() & (WS_HSCROLL | WS_VSCROLL)); })) << std::hex << style();
   EXPECT_GT(client_size(window_).cx, 100);
@@ -510,24 +459,15 @@ TEST_F(Viewer, SmallImageLosesTheBarsAndAMaximisedWindowKeepsItsSize) {
 TEST_F(Viewer, PaintsWhatTheImageCoreRenders) {
   struct Case {
     const char* name;
-    std::vector<uint8_t> bytes;
+    Bytes bytes;
     int w, h, stride;
     uint32_t padding;  // colour of the stride's extra columns
-    PixelFn expected;  // the pixels written, as the viewer keeps them
   };
-  const std::vector<Rgb> palette = test_palette();
-  auto indexed = [&](uint8_t mask) {
-    return [&palette, mask](int x, int y) {
-      const Rgb c = palette[test_index(x, y)];
-      return Rgb{uint8_t(c.r & mask), uint8_t(c.g & mask), uint8_t(c.b & mask)};
-    };
-  };
-  const Rgb gif0 = {uint8_t(palette[0].r & 0xFC), uint8_t(palette[0].g & 0xFC), uint8_t(palette[0].b & 0xFC)};
   const Case cases[] = {
-      // GIF colours keep their upper six bits; index 0 fills the stride's columns.
-      {"paint.gif", gif(157, 61, palette, test_index), 157, 61, 160, gif0.value(), indexed(0xFC)},
-      {"paint.tga", tga24(161, 70, where, false), 161, 70, 164, 0x000000, where},
-      {"paint.bmp", bmp8(141, 75, palette, test_index), 141, 75, 141, 0, indexed(0xFF)},
+      // GIF colours keep their upper six bits: index 0, (0, 255, 3), fills the extra columns.
+      {"paint.gif", gif(157, 61), 157, 61, 160, 0x00FC00},
+      {"paint.tga", tga24(161, 70, where, false), 161, 70, 164, 0x000000},
+      {"paint.bmp", bmp8(141, 75), 141, 75, 141, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -535,7 +475,7 @@ TEST_F(Viewer, PaintsWhatTheImageCoreRenders) {
     std::string upper = c.name;
     CharUpperA(&upper[0]);
     ASSERT_TRUE(caption_starts("View (" + upper)) << caption_of(window_);
-    const Pixels painted = settled_client();
+    const Pixels painted = painted_client();
     ASSERT_GE(painted.width, c.stride);
     ASSERT_GE(painted.height, c.h);
 
@@ -550,24 +490,18 @@ TEST_F(Viewer, PaintsWhatTheImageCoreRenders) {
     ASSERT_EQ(picture.width, c.w);
     ASSERT_EQ(picture.height, c.h);
 
-    int differ_core = 0, differ_written = 0;
+    int differ = 0;
     for (int y = 0; y < c.h; ++y)
       for (int x = 0; x < c.stride; ++x) {
         const uint32_t seen = painted.at(x, y);
-        if (x < c.w) {
-          const uint8_t* rgb = &picture.rgb[(size_t(y) * c.w + x) * 3];
-          differ_core += seen != (uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2]);
-          differ_written += seen != c.expected(x, y).value();
-        } else {
-          differ_written += seen != c.padding;
-        }
+        const size_t at = (size_t(y) * c.w + x) * 3;
+        differ += seen != (x < c.w ? value(Rgb{picture.rgb[at], picture.rgb[at + 1], picture.rgb[at + 2]}) : c.padding);
       }
-    EXPECT_EQ(differ_core, 0);
-    EXPECT_EQ(differ_written, 0);
+    EXPECT_EQ(differ, 0);
     // Beyond the image: the white background.
     EXPECT_EQ(painted.at(c.stride, 0), 0xFFFFFFu);
     EXPECT_EQ(painted.at(0, c.h), 0xFFFFFFu);
-    if (differ_core || differ_written) write_bmp(painted, (folder_ + c.name + ".painted.bmp").c_str());
+    if (differ) write_bmp(painted, (folder_ + c.name + ".painted.bmp").c_str());
   }
 }
 
