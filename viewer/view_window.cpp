@@ -8,25 +8,6 @@ namespace view {
 
 namespace {
 
-struct TableString {
-  int id;
-  const char* text;
-};
-
-const TableString kStrings[] = {
-    {300, "Screen resolution"},
-    {301, "Width x Height   640x480"},
-    {302, "Width x Height   800x600"},
-    {303, "Width x Height  1024x768"},
-    {304, "Custom resolution"},
-    {305, "Available colors"},
-    {306, "16-colors available"},
-    {307, "8 bit display 256-colors available"},
-    {308, "16 bit display 32768 colors available"},
-    {309, "24 bit display, 16,777,216 colors"},
-    {310, "Custom color depth"},
-};
-
 // Copies text into a buffer of kBufferSize, cut to fit.
 void copy_bounded(char* dest, const char* text) {
   std::snprintf(dest, kBufferSize, "%s", text ? text : "");
@@ -50,12 +31,6 @@ void read_string(const ProfileTable& profile, const char* key, const char* fallb
 }
 
 }  // namespace
-
-const char* ViewerString(int id) {
-  for (const TableString& s : kStrings)
-    if (s.id == id) return s.text;
-  return nullptr;
-}
 
 int ResolutionTextId(int32_t screen_width) {
   switch (screen_width) {

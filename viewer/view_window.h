@@ -39,12 +39,10 @@ constexpr const char kAnyFile[] = "*.*";
 constexpr int kExitAlreadyRunning = 32;
 constexpr int kBufferSize = 256;
 
-// The string table of the program (ids 300-310): screen-information captions and texts.
-// Null for any other id.
-const char* ViewerString(int id);
-constexpr int kStringFirst = 300, kStringLast = 310;
+// The program's string table (ids 300-310, in viewer.rc) holds the screen-information
+// boxes: captions 300 and 305, and the text ids these choose for command 101 by the screen
+// width and for command 102 by the colour depth.
 constexpr int kResolutionCaption = 300, kColoursCaption = 305;
-// Which text command 101 shows for a screen width, and command 102 for a colour depth.
 int ResolutionTextId(int32_t screen_width);
 int ColourTextId(int32_t bits_per_pixel);
 

@@ -198,6 +198,19 @@ class Viewer : public ::testing::Test {
   std::string folder_;
 };
 
+// The program's string table, 300-310.
+const char* const kStrings[] = {"Screen resolution",
+                                "Width x Height   640x480",
+                                "Width x Height   800x600",
+                                "Width x Height  1024x768",
+                                "Custom resolution",
+                                "Available colors",
+                                "16-colors available",
+                                "8 bit display 256-colors available",
+                                "16 bit display 32768 colors available",
+                                "24 bit display, 16,777,216 colors",
+                                "Custom color depth"};
+
 // A message box the viewer shows, found from outside by its caption.
 HWND find_box(const char* caption) {
   HWND box = nullptr;
@@ -240,10 +253,10 @@ TEST_F(Viewer, StartsAsTheOneWindowOfItsClass) {
 TEST_F(Viewer, ResourcesHoldTheMenuStringsAndIcon) {
   HMODULE exe = LoadLibraryExA("viewer.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
-  for (int id = view::kStringFirst; id <= view::kStringLast; ++id) {
+  for (int id = 300; id <= 310; ++id) {
     char text[256] = {};
     LoadStringA(exe, id, text, sizeof text);
-    EXPECT_STREQ(text, view::ViewerString(id)) << id;
+    EXPECT_STREQ(text, kStrings[id - 300]) << id;
   }
   EXPECT_NE(FindResourceA(exe, "VIEWICON", MAKEINTRESOURCEA(14)), nullptr);  // RT_GROUP_ICON
 
@@ -279,7 +292,7 @@ TEST_F(Viewer, ScreenInformationBoxes) {
   // The 1024x768 virtual desktop; the depth Xvfb was started with.
   ASSERT_EQ(width, 1024);
   const Case cases[] = {{101, "Screen resolution", "Width x Height  1024x768"},
-                        {102, "Available colors", view::ViewerString(view::ColourTextId(depth))}};
+                        {102, "Available colors", kStrings[view::ColourTextId(depth) - 300]}};
   for (const Case& c : cases) {
     PostMessageA(window_, WM_COMMAND, c.command, 0);
     HWND box = find_box(c.caption);
