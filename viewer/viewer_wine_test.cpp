@@ -400,6 +400,10 @@ TEST_F(Viewer, HostRequestsLoadIntoTheWindowShownOrHidden) {
     if (c.render_forward) EXPECT_TRUE(wait_for([&] { pump(); return GetForegroundWindow() == render; }));
     else EXPECT_NE(GetForegroundWindow(), render);
   }
+  // 103 loads what the file name buffer holds: the last name again, now another picture.
+  write_file(folder_ + "hidden.tga", tga24(90, 40, where, true));
+  PostMessageA(window_, WM_COMMAND, view::kCmdLoad, 0);
+  EXPECT_TRUE(wait_for([&] { return caption_of(window_) == "View (HIDDEN.TGA 90x40x24)"; })) << caption_of(window_);
   DestroyWindow(other);
   DestroyWindow(render);
   UnregisterClassA(wc.lpszClassName, wc.hInstance);
