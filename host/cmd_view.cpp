@@ -23,7 +23,7 @@ struct DefaultCaptionUi {
     auto* ui = static_cast<DefaultCaptionUi*>(self);
     return ui_message(ui->inner, text, caption ? caption : "Error", flags);
   }
-  UiTable table() { return UiTable{this, box, inner.progress}; }
+  UiTable table() { return UiTable{this, box, nullptr}; }  // loads show no progress
 };
 
 bool WritePng(const std::string& path, const RgbPicture& picture) {
@@ -75,7 +75,11 @@ int run(const std::vector<std::string>& given) {
   if (!LoadImageOfKind(kind, name.data(), image, ui.table())) return 1;
 
   ImagePalette palette = BuildImagePalette(image);
-  std::printf("View (%s %ldx%ldx%ld)\n", upper.data(), long(ImageHeaderWidth(image)), long(ImageHeaderHeight(image)),
+  // The caption names the file as the viewer's file name buffer usually holds it: without
+  // its folder (the folder is made the current directory).
+  const char* shown = std::strrchr(upper.data(), '/');
+  shown = shown ? shown + 1 : upper.data();
+  std::printf("View (%s %ldx%ldx%ld)\n", shown, long(ImageHeaderWidth(image)), long(ImageHeaderHeight(image)),
               long(ImageBitCount(image)));
   std::printf("kind %d, declared %ldx%ld, palette %d entries%s\n", int(kind), long(image.width), long(image.height),
               palette.count, palette.count ? "" : " (the window draws nothing without one)");

@@ -69,6 +69,8 @@ bool ReadHeaders(ImageFile& f, BmpLayout& b) {
   uint32_t compression = get_le32(b.info + 16);
   uint32_t used = get_le32(b.info + 32);
   if (width <= 0 || height == 0 || height == INT32_MIN || !ValidDepth(bits)) return false;
+  // The window scrolls over 16-bit extents: a side beyond them cannot be shown.
+  if (width > kLargestSide || height > kLargestSide || height < -kLargestSide) return false;
   if (compression > kBiBitfields) return false;
   if ((compression == kBiRle8 && bits != 8) || (compression == kBiRle4 && bits != 4)) return false;
   if ((compression == kBiRle8 || compression == kBiRle4) && height < 0) return false;

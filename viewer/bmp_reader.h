@@ -11,8 +11,10 @@
 // Files that Windows could not draw from such a block are refused (" is NOT a valid BMP
 // file"): unknown header sizes, compressions other than none/RLE8/RLE4/bit fields,
 // depths other than 1/4/8/16/24/32, RLE with the wrong depth or top-down, bit fields not
-// at 16 or 32 bits, more than 256 colours, empty or absurd sizes.
+// at 16 or 32 bits, more than 256 colours, a side beyond 65535 pixels (the window's
+// extents are 16 bits), empty sizes, or a pixel block beyond the largest a load asks for.
 
 enum BmpCompression : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3 };
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kLargestHeaderSize = 124;
+constexpr int32_t kLargestSide = 65535;

@@ -150,6 +150,7 @@ TEST(ViewerCorpus, PicturesAgreeWithImageMagick) {
     EXPECT_LE(ImagePaintBytes(image), image.pixel_size);
     RgbPicture ours, theirs;
     ASSERT_TRUE(RenderImage(image, ours));
+    EXPECT_EQ(ImageExtentOf(image).height, ours.height);  // top-down ones too
     ReleaseImage(image);
     ASSERT_TRUE(MagickPicture(path, theirs));
     ASSERT_EQ(ours.width, theirs.width);

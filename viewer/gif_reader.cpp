@@ -3,64 +3,82 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "common/bytes.h"
 
 namespace {
 
 constexpr int kMaxCodes = 4096;
+constexpr size_t kGifStreamSlack = kMaxCodes + 16;
 constexpr int16_t kBadMinimumCodeSize = -20;
 
-// LZW decoder state. A fresh one (all zero) serves every raster, so no table, block or
-// bit carries over from an earlier file.
-struct GifDecoder {
-  ImageFile* file = nullptr;
-  LoadedImage* image = nullptr;
-  // Bit reader over the data sub-blocks.
-  uint8_t block[255];
-  int block_len = 0;
-  int block_pos = 0;
-  uint32_t bits = 0;
-  int bit_count = 0;
-  // String table.
+// LZW tables. A fresh record (all zero) serves every raster, so no table, block or bit
+// carries over from an earlier file.
+struct GifTables {
   int16_t prefix[kMaxCodes];
   uint8_t suffix[kMaxCodes];
   uint8_t stack[kMaxCodes + 2];
-  int32_t bad_codes = 0;  // codes beyond the next free slot; counted, never reported
+  // While the table is sound, each entry's string also stands whole in the decoded
+  // stream: where it starts and how long it is.
+  uint32_t start[kMaxCodes];
+  uint16_t length[kMaxCodes];
+  int32_t bad_codes;  // codes beyond the next free slot; counted, never reported
 };
 
-// The next byte of the raster's data; -1 at a zero-length sub-block (the raster's end),
-// the end of the file or a read error. A short sub-block keeps the bytes it has.
-inline int NextRasterByte(GifDecoder& d) {
-  if (d.block_pos == d.block_len) {
-    int size = d.file->get8();
-    if (size <= 0) return -1;
-    size_t got = d.file->read(d.block, size_t(size));
-    if (got == 0) return -1;
-    d.block_len = int(got);
-    d.block_pos = 0;
+// Reads the data sub-blocks of one raster. A zero-length block ends them; so do the end of
+// the file and a read error, after which a short block keeps the bytes it has.
+void GatherRaster(ImageFile& file, std::vector<uint8_t>& data) {
+  uint8_t block[255];
+  for (;;) {
+    int size = file.get8();
+    if (size <= 0) return;
+    size_t got = file.read(block, size_t(size));
+    data.insert(data.end(), block, block + got);
+    if (got < size_t(size)) return;
   }
-  return d.block[d.block_pos++];
 }
 
-// The next code of `width` bits, least significant bit first; negative when the data ends.
-inline int NextCode(GifDecoder& d, int width) {
-  while (d.bit_count < width) {
-    int b = NextRasterByte(d);
-    if (b < 0) return -1;
-    d.bits |= uint32_t(b) << d.bit_count;
-    d.bit_count += 8;
+// Bit reader over the gathered data: codes least significant bit first. Kept in locals of
+// the decoder so that the table stores cannot make the compiler reload it.
+struct BitReader {
+  const uint8_t* data;
+  size_t size;
+  size_t pos = 0;
+  uint64_t bits = 0;
+  int count = 0;
+  // The next code of `width` bits; negative when the data ends before it.
+  inline int next(int width) {
+    if (count < width) {
+      while (count <= 56 && pos < size) {
+        bits |= uint64_t(data[pos++]) << count;
+        count += 8;
+      }
+      if (count < width) return -1;
+    }
+    int code = int(bits & ((1u << width) - 1));
+    bits >>= width;
+    count -= width;
+    return code;
   }
-  int code = int(d.bits & ((1u << width) - 1));
-  d.bits >>= width;
-  d.bit_count -= width;
-  return code;
-}
+};
 
-int16_t DecodeGifRaster(GifDecoder& d, uint8_t* row, int32_t row_width) {
-  int s = d.file->get8();
+// Decodes the raster into a stream of row_width x height indices (the rows in the order
+// they come) and hands each finished row to DeliverGifRow. Once the image's height is
+// delivered, the rest of the raster could only be dropped, so it is not decoded.
+int16_t DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32_t row_width, uint8_t* out) {
+  int s = file.get8();
   if (s < 0) return int16_t(s);
   if (s < 2 || s > 9) return kBadMinimumCodeSize;
+  std::vector<uint8_t> data;
+  GatherRaster(file, data);
+  BitReader in{data.data(), data.size()};
+
+  const size_t image_bytes = size_t(row_width) * size_t(image.height);
+  size_t n = 0;          // bytes decoded
+  size_t delivered = 0;  // bytes handed over as rows
+
   const int clear = 1 << s;
   const int end = clear + 1;
   const int first_free = end + 1;
@@ -69,76 +87,104 @@ int16_t DecodeGifRaster(GifDecoder& d, uint8_t* row, int32_t row_width) {
   int slot = first_free;
   int old_code = 0;
   int first_pixel = 0;
-  int32_t filled = 0;
-
-  auto emit = [&](int value) {
-    row[filled++] = uint8_t(value);
-    if (filled == row_width) {
-      DeliverGifRow(*d.image, row, filled);
-      filled = 0;
-    }
-  };
+  size_t old_start = 0;  // where old_code's string stands in the stream
+  uint8_t* const stack = t.stack;
+  // Cleared by a code beyond the next free slot (its entry's prefix is then no earlier
+  // entry); set again by a clear code, which starts the table afresh.
+  bool sound = true;
+  for (int i = 0; i < first_free; ++i) t.length[i] = 1;
 
   for (;;) {
-    int c = NextCode(d, width);
+    int c = in.next(width);
     if (c == end) break;
-    if (c < 0) return 0;
+    if (c < 0) return 0;  // the unfinished row is not shown
+    size_t here = n;
     if (c == clear) {
       width = s + 1;
       slot = first_free;
       top = 1 << width;
-      do c = NextCode(d, width);
+      sound = true;
+      do c = in.next(width);
       while (c == clear);
       if (c == end) break;
       if (c < 0) return 0;
       if (c >= slot) c = 0;
       old_code = first_pixel = c;
-      emit(c);
-      continue;
-    }
-    int code = c;
-    int sp = 0;
-    if (code >= slot) {
-      if (code > slot) ++d.bad_codes;
-      code = old_code;
-      d.stack[sp++] = uint8_t(first_pixel);
-    }
-    // A damaged table can chain its prefixes into a loop: no string is longer than the
-    // table, so a longer walk abandons the raster (the rows delivered so far stay).
-    while (code >= first_free) {
-      if (sp >= kMaxCodes) return 0;
-      d.stack[sp++] = d.suffix[code];
-      code = d.prefix[code];
-    }
-    d.stack[sp++] = uint8_t(code);
-    if (slot < top) {
-      d.suffix[slot] = uint8_t(code);
-      first_pixel = code;
-      d.prefix[slot] = int16_t(old_code);
-      ++slot;
-      old_code = c;
+      old_start = here;
+      out[n++] = uint8_t(c);
+    } else if (sound && c <= slot) {
+      // Copy the string from where it stood before (8 bytes at a time: the bytes it needs
+      // all lie before `here`, and what it writes past the string is overwritten later).
+      const bool pending = c == slot;  // the string being defined: old string + its first
+      const size_t from = c < first_free ? 0 : pending ? old_start : t.start[c];
+      const size_t length = c < first_free ? 1 : pending ? size_t(t.length[old_code]) : size_t(t.length[c]);
+      if (c < first_free) {
+        out[n] = uint8_t(c);
+      } else {
+        for (size_t i = 0; i < length; i += 8) {
+          uint64_t eight;
+          std::memcpy(&eight, out + from + i, 8);
+          std::memcpy(out + here + i, &eight, 8);
+        }
+      }
+      n += length;
+      if (pending) out[n++] = out[from];
+      if (slot < top) {
+        t.suffix[slot] = out[here];
+        t.prefix[slot] = int16_t(old_code);
+        t.start[slot] = uint32_t(old_start);
+        t.length[slot] = uint16_t(here - old_start + 1);
+        first_pixel = out[here];
+        ++slot;
+        old_code = c;
+        old_start = here;
+      }
+    } else {
+      int code = c;
+      int sp = 0;
+      if (code >= slot) {
+        if (code > slot) {
+          ++t.bad_codes;
+          sound = false;
+        }
+        code = old_code;
+        stack[sp++] = uint8_t(first_pixel);
+      }
+      // A damaged table can chain its prefixes into a loop: no string is longer than the
+      // table, so a longer walk abandons the raster (the rows delivered so far stay).
+      while (code >= first_free) {
+        if (sp >= kMaxCodes) return 0;
+        stack[sp++] = t.suffix[code];
+        code = t.prefix[code];
+      }
+      stack[sp++] = uint8_t(code);
+      if (slot < top) {
+        t.suffix[slot] = uint8_t(code);
+        first_pixel = code;
+        t.prefix[slot] = int16_t(old_code);
+        ++slot;
+        old_code = c;
+        old_start = here;
+      }
+      while (sp > 0) out[n++] = stack[--sp];
     }
     if (slot >= top && width < 12) {
       top *= 2;
       ++width;
     }
-    // Pop the string onto the row, a row's remainder at a time.
-    while (sp > 0) {
-      int32_t room = row_width - filled;
-      int32_t n = sp < room ? sp : room;
-      uint8_t* out = row + filled;
-      for (int32_t i = 0; i < n; ++i) out[i] = d.stack[sp - 1 - i];
-      sp -= n;
-      filled += n;
-      if (filled == row_width) {
-        DeliverGifRow(*d.image, row, filled);
-        filled = 0;
-      }
+    while (n - delivered >= size_t(row_width)) {
+      DeliverGifRow(image, out + delivered, row_width);
+      delivered += size_t(row_width);
+      if (delivered >= image_bytes) return 0;
     }
   }
-  if (filled > 0) DeliverGifRow(*d.image, row, filled);
+  if (n > delivered) DeliverGifRow(image, out + delivered, int32_t(n - delivered));
   return 0;
 }
+
+}  // namespace
+
+namespace {
 
 bool SignatureAccepted(const uint8_t* h) {
   return h[0] == 'G' && h[1] == 'I' && h[2] == 'F' && h[3] >= '0' && h[3] <= '9' && h[4] >= '0' && h[4] <= '9' &&
@@ -159,8 +205,6 @@ int16_t DeliverGifRow(LoadedImage& image, const uint8_t* row, int32_t length) {
 int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& tables) {
   ImageFile file;
   if (!file.open(name)) return kGifCannotOpen;
-  std::unique_ptr<uint8_t, decltype(&std::free)> row(static_cast<uint8_t*>(std::calloc(kGifRowBuffer, 1)), &std::free);
-  if (!row) return kGifNoMemory;
 
   uint8_t head[13];
   if (file.read(head, sizeof head) != sizeof head || !SignatureAccepted(head)) return kGifBadSignature;
@@ -201,10 +245,13 @@ int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& 
       return kGifProbed;
     }
     if (width != image.width || height != image.height || !image.pixels) return kGifChanged;
-    auto decoder = std::make_unique<GifDecoder>();
-    decoder->file = &file;
-    decoder->image = &image;
-    DecodeGifRaster(*decoder, row.get(), width);  // its result is not passed on
+    // The decoded stream: room for the image, one longest string and the fast copy's
+    // overrun.
+    std::unique_ptr<uint8_t, decltype(&std::free)> stream(
+        static_cast<uint8_t*>(std::calloc(size_t(width) * size_t(height) + kGifStreamSlack, 1)), &std::free);
+    auto tables = std::unique_ptr<GifTables>(new (std::nothrow) GifTables());
+    if (!stream || !tables) return kGifNoMemory;
+    DecodeGifRaster(file, *tables, image, width, stream.get());  // its result is not passed on
     break;
   }
   return kGifEnded;

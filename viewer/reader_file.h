@@ -58,6 +58,11 @@ class ImageFile {
     return lo < 0 || hi < 0 ? -1 : long(lo | (hi << 8));
   }
   size_t read(void* dst, size_t n) {
+    if (n <= len_ - pos_) {  // the common case: all in the buffer
+      std::memcpy(dst, buf_ + pos_, n);
+      pos_ += n;
+      return n;
+    }
     auto* out = static_cast<uint8_t*>(dst);
     size_t done = 0;
     while (done < n) {

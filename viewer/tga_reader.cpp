@@ -84,15 +84,17 @@ bool ReadRunLength(ImageFile& f, const TgaHeader& h, RowSink& sink, std::vector<
   size_t at = 0;  // byte position in the row buffer
   uint8_t stored[4];
   uint8_t bgr[3];
+  std::vector<uint8_t> raw(128 * 4);  // one raw packet's stored pixels
   while (done < total) {
     int packet = f.get8();
     if (packet < 0) return false;
     uint64_t count = uint64_t(packet & 0x7F) + 1;
     if (count > total - done) count = total - done;
     if (packet < 128) {
+      size_t raw_bytes = size_t(count) * size_t(bytes);
+      if (f.read(raw.data(), raw_bytes) != raw_bytes) return false;
       for (uint64_t i = 0; i < count; ++i) {
-        if (f.read(stored, size_t(bytes)) != size_t(bytes)) return false;
-        ToBgr(stored, bytes, &row[at]);
+        ToBgr(&raw[size_t(i) * size_t(bytes)], bytes, &row[at]);
         at += 3;
         if (at == row_bytes) {
           sink.put(row.data());

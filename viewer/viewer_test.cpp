@@ -139,8 +139,6 @@ std::vector<GifCase> GifCases() {
   add("13 x 7 ramp", Gif(13, 7, Ramp(91, 4)), true);
   {
     GifSpec s = Gif(13, 7, Ramp(91, 4));
-    s.signature = "GIF87a";
-    add("87a signature", s, true);
     s.signature = "GIF8xa";
     add("signature with a letter for a digit", s, false, {" is NOT a valid GIF file"});
     s.signature = "GIF89{";
@@ -151,9 +149,7 @@ std::vector<GifCase> GifCases() {
     s.global_table = false;
     add("no global colour table", s, false, {" is NOT a valid GIF file"});
   }
-  add("1025 wide", Gif(1025, 1, Ramp(1025, 4)), false, {" is NOT a valid GIF file"});
   add("1025 high", Gif(1, 1025, Ramp(1025, 4)), false, {" is NOT a valid GIF file"});
-  add("1024 wide", Gif(1024, 2, Ramp(2048, 4)), true);
   add("width 0 ends the read", Gif(0, 2, {}), false, {" is NOT a valid GIF file"});
   for (int size : {1, 10}) {
     GifSpec s = Gif(4, 2, Ramp(8, 4));
@@ -233,20 +229,29 @@ TEST_F(ViewerLoad, GifColoursKeepTheirUpperSixBits) {
   EXPECT_EQ(p.entries[0].blue, 0x00);
 }
 
-// Codes worked by hand (minimum code size 2: clear 4, end 5, first free 6):
-// clear, 0, 6 (the string being defined: 0 0), 1 -> width 4 from here, 7 (= 0 0 1), end.
-TEST_F(ViewerLoad, GifLzwStringsAndWidthGrowth) {
-  Bytes raster = PackCodes(std::vector<std::pair<int, int>>{{4, 3}, {0, 3}, {6, 3}, {1, 3}, {7, 4}, {5, 4}});
-  ASSERT_TRUE(Load(kImageGif, MakeGifWithRaster(7, 1, 2, raster), "pic.gif"));
-  ExpectRows({{0, 0, 0, 1, 0, 0, 1}}, 1);
-}
-
-// A code beyond the next free slot makes slot 7 its own prefix; the walk through it must
-// end (the raster is abandoned, nothing of the unfinished row is shown).
-TEST_F(ViewerLoad, GifPrefixLoopEndsTheRaster) {
-  Bytes raster = PackCodes(std::vector<std::pair<int, int>>{{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}});
-  ASSERT_TRUE(Load(kImageGif, MakeGifWithRaster(16, 1, 2, raster), "pic.gif"));
-  ExpectRows({Bytes(16, 0)}, 1);
+// LZW code sequences worked by hand (minimum code size 2: clear 4, end 5, first free 6).
+TEST_F(ViewerLoad, GifLzwCodesWorkedByHand) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> codes;  // (code, width)
+    Bytes row;
+  } cases[] = {
+      // clear, 0, 6 (the string being defined: 0 0), 1 -> width 4 from here, 7 (= 0 0 1), end.
+      {"strings and width growth", {{4, 3}, {0, 3}, {6, 3}, {1, 3}, {7, 4}, {5, 4}}, {0, 0, 0, 1, 0, 0, 1}},
+      // clear, 0, 7 (beyond the next free slot: the old string and its first pixel, 0 0),
+      // clear (the table is sound again), 1, 6 (1 1), end.
+      {"a bad code, then a clear", {{4, 3}, {0, 3}, {7, 3}, {4, 3}, {1, 3}, {6, 3}, {5, 3}}, {0, 0, 0, 1, 1, 1}},
+      // clear, 0, 7 (beyond the slot: entry 6, old code 7), 7 (being defined: entry 7
+      // becomes its own prefix), 7 again: the walk through it must end; the raster is
+      // abandoned and its unfinished row not shown.
+      {"a prefix loop", {{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}}, Bytes(16, 0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReleaseImage(image);
+    ASSERT_TRUE(Load(kImageGif, MakeGifWithRaster(int(c.row.size()), 1, 2, PackCodes(c.codes)), "pic.gif"));
+    ExpectRows({c.row}, 1);
+  }
 }
 
 TEST_F(ViewerLoad, GifWithoutImageNeverReusesEarlierSize) {
@@ -328,11 +333,7 @@ std::vector<TgaCase> TgaCases() {
   std::vector<Rgb> bottom_first = {kBlue, kBlue, kWhite, kRed, kGreen, kBlue};
   Rows picture = {Bgr({kRed, kGreen, kBlue}), Bgr({kBlue, kBlue, kWhite})};
   std::vector<TgaCase> cases;
-  cases.push_back({"type 2, bottom row first", Tga(2, 24, 0x00, 3, 2, bottom_first), true, {}, picture});
-  cases.push_back({"type 2, top row first", Tga(2, 24, 0x20, 3, 2, top_first), true, {}, picture});
-  cases.push_back({"type 2, 32 bits", Tga(2, 32, 0x20, 3, 2, top_first), true, {}, picture});
-  cases.push_back({"type 10, 24 bits", Tga(10, 24, 0x00, 3, 2, bottom_first), true, {}, picture});
-  cases.push_back({"type 10, 32 bits", Tga(10, 32, 0x20, 3, 2, top_first), true, {}, picture});
+  cases.push_back({"type 10, bottom row first", Tga(10, 32, 0x00, 3, 2, bottom_first), true, {}, picture});
   {
     TgaSpec s = Tga(2, 24, 0x20, 3, 2, top_first);
     s.id_length = 7;
@@ -344,7 +345,6 @@ std::vector<TgaCase> TgaCases() {
   {
     TgaSpec s = Tga(10, 24, 0x20, 2, 2, {kRed, kRed, kRed, kRed});
     s.runs_only = true;
-    cases.push_back({"one run across the row end", s, true, {}, {Bgr({kRed, kRed}), Bgr({kRed, kRed})}});
     s.pixels.assign(7, kGreen);
     cases.push_back({"a run past the last pixel is cut", s, true, {}, {Bgr({kGreen, kGreen}), Bgr({kGreen, kGreen})}});
   }
@@ -524,18 +524,8 @@ std::vector<BmpCase> BmpCases() {
   const std::vector<std::vector<Rgb>> pic = {{kRed, kBlue}, {kBlue, kBlue}};
   std::vector<BmpCase> cases;
   cases.push_back({"8 bits, 40-byte header", Bmp(40, 2, 2, 8, two, rows8), true, {}, 48, 8, 2, pic});
-  cases.push_back({"4 bits", Bmp(40, 2, 2, 4, two, DibRows({{0x01}, {0x11}})), true, {}, 48, 8, 2, pic});
-  cases.push_back({"1 bit", Bmp(40, 2, 2, 1, two, DibRows({{0x40}, {0xC0}})), true, {}, 48, 8, 2, pic});
-  cases.push_back({"24 bits: no table, the fixed palette",
-                   Bmp(40, 2, 2, 24, {}, DibRows({Bgr({kRed, kBlue}), Bgr({kBlue, kBlue})})), true, {}, 40, 16, 256,
-                   pic});
   cases.push_back({"32 bits: no palette",
                    Bmp(40, 1, 1, 32, {}, {kGreen.b, kGreen.g, kGreen.r, 0}), true, {}, 40, 4, 0, {{kGreen}}});
-  {
-    BmpSpec s = Bmp(40, 2, -2, 8, two, DibRows({{1, 1}, {0, 1}}));  // top-down: stored top first
-    cases.push_back({"top-down", s, true, {}, 48, 8, 2, pic});
-  }
-  cases.push_back({"124-byte header held as 40", Bmp(124, 2, 2, 8, two, rows8), true, {}, 48, 8, 2, pic});
   cases.push_back({"108-byte header held as 40", Bmp(108, 2, 2, 8, two, rows8), true, {}, 48, 8, 2, pic});
   {
     std::vector<Rgb> full = two;  // a core header has no colour count: 2^bits entries
@@ -549,9 +539,6 @@ std::vector<BmpCase> BmpCases() {
     s.compression = 3;
     s.masks[0] = 0xF800, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
     cases.push_back({"bit fields carry their masks", s, true, {}, 52, 4, 0, {{{255, 0, 0}}}});
-    s.header_size = 124;
-    s.bits_data = {0x1F, 0x00, 0, 0};
-    cases.push_back({"bit fields inside a V5 header", s, true, {}, 52, 4, 0, {{{0, 0, 255}}}});
   }
   {
     BmpSpec s = Bmp(40, 2, 2, 8, two, rows8);
@@ -564,23 +551,12 @@ std::vector<BmpCase> BmpCases() {
     s.file_size = 0x7FFFFFF0;
     cases.push_back({"file size field past the end", s, true, {}, 48, 8, 2, pic});
   }
-  {
-    // RLE8, worked by hand (3 x 2): bottom row a run of three 1s, end of line; top row an
-    // absolute run 0 1 1 (padded to a whole word), end of bitmap.
-    BmpSpec s = Bmp(40, 3, 2, 8, two, {3, 1, 0, 0, 0, 3, 0, 1, 1, 0, 0, 1});
-    s.compression = 1;
-    cases.push_back({"RLE8 stays compressed", s, true, {}, 48, 12, 2, {{kRed, kBlue, kBlue}, {kBlue, kBlue, kBlue}}});
-    // RLE4 (3 x 2): one pixel 1 at the bottom left, a delta of (1, 1) to the top row's
-    // third column, one pixel 1 there, end of bitmap. Skipped pixels stay index 0.
-    s = Bmp(40, 3, 2, 4, two, {1, 0x10, 0, 2, 1, 1, 1, 0x10, 0, 1});
-    s.compression = 2;
-    cases.push_back({"RLE4 with a delta", s, true, {}, 48, 10, 2, {{kRed, kRed, kBlue}, {kBlue, kRed, kRed}}});
-  }
   const char* invalid = " is NOT a valid BMP file";
   cases.push_back({"64 bits per pixel", Bmp(40, 1, 1, 64, {}, Bytes(8, 0)), false, {invalid}, 0, 0, 0, {}});
   cases.push_back({"header size 20", Bmp(20, 1, 1, 8, two, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   cases.push_back({"absurd size", Bmp(40, 0x40000000, 4, 24, {}, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   cases.push_back({"width 0", Bmp(40, 0, 4, 24, {}, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
+  cases.push_back({"height beyond 16 bits", Bmp(40, 1, -65536, 8, two, Bytes(4, 0)), false, {invalid}, 0, 0, 0, {}});
   {
     BmpSpec s = Bmp(40, 1, 1, 8, two, Bytes(4, 0));
     s.clr_used = 300;
