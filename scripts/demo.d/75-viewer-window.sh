@@ -7,9 +7,12 @@ set -e
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-convert -size 360x240 -seed 11 plasma:steelblue-orange -type TrueColor -depth 8 scene.tga
+# ImageMagick marks a TGA bottom row first but writes its rows top first: flip it first.
+convert -size 360x240 -seed 11 plasma:steelblue-orange -fill white -pointsize 24 \
+  -annotate +16+226 "scene.tga (107)" -flip -type TrueColor -depth 8 scene.tga
 convert -size 300x200 -seed 5 plasma:darkgreen-khaki -blur 0x2 -fill '#203060' \
-  -draw 'circle 150,100 150,160' -colors 64 map.gif
+  -draw 'circle 150,100 150,160' -fill white -pointsize 20 -annotate +12+190 "map.gif (109)" \
+  -colors 64 map.gif
 # The folder as Wine names it (drive Z: is the root); winepath would start a wineserver
 # outside the virtual display.
 folder="Z:$(printf %s "$work" | tr / '\\')"
