@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   if (!w) {
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
-    std::fprintf(stderr, "viewer_demo: viewer.exe state %lu\n", code);
+    std::fprintf(stderr, "viewer_demo: viewer.exe status %lu (259: still running)\n", code);
     return fail("no viewer window");
   }
 

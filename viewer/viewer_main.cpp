@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "common/message_box.h"
 #include "viewer/image.h"
 #include "viewer/view_window.h"
 
