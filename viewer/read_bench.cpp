@@ -3,6 +3,12 @@
 // run: giflib's DGifSlurp for GIF files, stb_image for TGA files.
 //
 //   viewer_read_bench [-seconds S] FILE.gif|FILE.tga ...
+//
+// The figures in the notes came from the corpus GIFs (build/native/viewer-corpus/
+// g-photo-1024.gif, g-flat-1024.gif) and two 2048 x 2048 run-length TGA files:
+//   convert -seed 5 -size 2048x2048 plasma:red-blue -type TrueColor -compress RLE photo.tga
+//   convert FLAT.png -scale 2048x2048! -type TrueColor -compress RLE flat.tga
+// (FLAT.png: the corpus script's flat-colour picture).
 #include <gif_lib.h>
 
 #define STB_IMAGE_IMPLEMENTATION
