@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -262,16 +263,27 @@ void ZEL_CDECL on_character_done() {
   if (active) ++active->characters_done;
 }
 
+// Runs an operation and adds its time to `seconds`.
+template <typename Op>
+int32_t timed(double* seconds, Op op) {
+  auto start = std::chrono::steady_clock::now();
+  int32_t r = op();
+  *seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return r;
+}
+
 int32_t ZEL_CDECL on_apply_to_selection(int32_t op, int32_t a, int32_t b, double angle, double size) {
   if (!active) return 0;
-  if (op == kModelFill) return mesh_fill(*active);
-  if (op == kModelBevel) return mesh_bevel(*active, angle, size);
+  MeshModel& m = *active;
+  if (op == kModelFill) return timed(&m.times.fill, [&] { return mesh_fill(m); });
+  if (op == kModelBevel) return timed(&m.times.bevel, [&] { return mesh_bevel(m, angle, size); });
   return 0;
 }
 
 int32_t ZEL_CDECL on_extrude_selection(int32_t mode) {
   if (!active || mode != kModelExtrudeCopy) return 0;
-  return mesh_extrude(*active);
+  MeshModel& m = *active;
+  return timed(&m.times.extrude, [&] { return mesh_extrude(m); });
 }
 
 }  // namespace

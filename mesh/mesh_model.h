@@ -36,6 +36,11 @@
 // arrays as they were. Nothing selected, or only open chains, is no failure: the operation
 // then makes no faces and answers 1.
 //
+// Seconds spent in each kind of operation through the callbacks (for the benchmark).
+struct MeshTimes {
+  double fill = 0, bevel = 0, extrude = 0;
+};
+
 // The callbacks carry no context: one model is active at a time, the one whose bind() was
 // called last (the constructor binds).
 struct MeshModel {
@@ -63,6 +68,7 @@ struct MeshModel {
   // counting every operation since construction) fails as if memory ran out.
   int fail_operation = 0;
   int operations = 0;
+  MeshTimes times;
 
   ModelInterface iface{};
 
