@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 
 namespace {
 
@@ -15,6 +16,7 @@ int untag(void* p) { return int(reinterpret_cast<intptr_t>(p) - 1); }
 
 struct TessRun {
   MeshTriangles* out;
+  std::map<std::pair<double, double>, int>* first_at;  // the first point at each place
   std::vector<int> corners;
   bool failed = false;
 };
@@ -24,21 +26,22 @@ void GLAPIENTRY on_edge_flag(GLboolean, void*) {}  // its presence makes GLU emi
 void GLAPIENTRY on_vertex(void* data, void* run) { static_cast<TessRun*>(run)->corners.push_back(untag(data)); }
 void GLAPIENTRY on_error(GLenum, void* run) { static_cast<TessRun*>(run)->failed = true; }
 
+// A point the tessellator adds where contours cross: on the model's integer grid, and the
+// point already there if there is one.
 void GLAPIENTRY on_combine(GLdouble coords[3], void* data[4], GLfloat weight[4], void** result, void* r) {
   TessRun& run = *static_cast<TessRun*>(r);
   std::vector<MeshPoint>& pts = run.out->points;
-  for (int k = 0; k < 4; ++k) {
-    if (!data[k]) continue;
-    const MeshPoint& p = pts[size_t(untag(data[k]))];
-    if (p.y == coords[0] && p.z == coords[1]) {
-      *result = data[k];
-      return;
-    }
+  double y = std::round(coords[0]), z = std::round(coords[1]);
+  auto there = run.first_at->find({y, z});
+  if (there != run.first_at->end()) {
+    *result = tag(there->second);
+    return;
   }
   double x = 0;
   for (int k = 0; k < 4; ++k)
     if (data[k]) x += double(weight[k]) * pts[size_t(untag(data[k]))].x;
-  pts.push_back({x, coords[0], coords[1]});
+  pts.push_back({x, y, z});
+  run.first_at->emplace(std::make_pair(y, z), int(pts.size()) - 1);
   *result = tag(int(pts.size()) - 1);
 }
 
@@ -118,17 +121,26 @@ bool tessellate_odd(const std::vector<MeshPoint>& points, const std::vector<std:
   // GLU keeps pointers to the coordinates until the polygon ends.
   std::vector<std::array<GLdouble, 3>> coords(points.size());
   for (size_t i = 0; i < points.size(); ++i) coords[i] = {points[i].y, points[i].z, 0.0};
+  // Points at one place (contours touching, an inset that splits at a point) are handed
+  // over as the first of them, so that no triangle gets two corners at one place.
+  std::map<std::pair<double, double>, int> first_at;
+  run.first_at = &first_at;
   gluTessBeginPolygon(tess, &run);
   for (const std::vector<int>& c : contours) {
     gluTessBeginContour(tess);
-    for (int i : c) gluTessVertex(tess, coords[size_t(i)].data(), tag(i));
+    for (int i : c) {
+      int shared = first_at.emplace(std::make_pair(points[size_t(i)].y, points[size_t(i)].z), i).first->second;
+      gluTessVertex(tess, coords[size_t(i)].data(), tag(shared));
+    }
     gluTessEndContour(tess);
   }
   gluTessEndPolygon(tess);
   gluDeleteTess(tess);
   if (run.failed || run.corners.size() % 3 != 0) return false;
-  for (size_t i = 0; i + 2 < run.corners.size(); i += 3)
-    out->triangles.push_back({run.corners[i], run.corners[i + 1], run.corners[i + 2]});
+  for (size_t i = 0; i + 2 < run.corners.size(); i += 3) {
+    int a = run.corners[i], b = run.corners[i + 1], c = run.corners[i + 2];
+    if (a != b && b != c && a != c) out->triangles.push_back({a, b, c});
+  }
   flip_out_flat_triangles(*out);
   const std::vector<MeshPoint>& p = out->points;
   for (std::array<int, 3>& t : out->triangles)

@@ -416,6 +416,13 @@ int32_t mesh_extrude(MeshModel& m) {
         }
       }
     }
+    // Faces lying on the selection (a fill made before the extrusion) are copied, turned
+    // round, onto the copy: they close the solid's other end.
+    for (int32_t f = 0; f < m.face_count; ++f) {
+      const int32_t* c = m.faces[size_t(f)].corner;
+      int32_t c0 = copy_of[size_t(c[0])], c1 = copy_of[size_t(c[1])], c2 = copy_of[size_t(c[2])];
+      if (c0 >= 0 && c1 >= 0 && c2 >= 0) a.new_faces.push_back({c0, c2, c1});
+    }
     commit(m, a);
     return 1;
   } catch (const std::bad_alloc&) {

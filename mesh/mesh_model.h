@@ -25,8 +25,9 @@
 //   and left selected. Where a stroke is thinner than twice the size the inset vanishes
 //   there and the ring closes over it flat.
 // - Extrusion (extrude_selection 1): the selected vertices are copied in place, in index
-//   order, as one block; every outline edge gets its copy and two side faces. The copy is
-//   selected, the outline is not. Side faces are oriented for a copy that will be moved
+//   order, as one block; every outline edge gets its copy and two side faces, and every face
+//   lying on the selection (a fill made before the extrusion) a copy turned round, which
+//   closes the solid's other end. The copy is selected, the outline is not. Side faces are oriented for a copy that will be moved
 //   behind the outline (towards -X), which is what the text builder does.
 //
 // Outlines are read with repeated points (consecutive vertices at the same place) taken
