@@ -185,8 +185,14 @@ std::vector<std::vector<MeshPoint>> inset_outlines(const std::vector<MeshPoint>&
   clipper.Execute(ctUnion, region, pftEvenOdd, pftEvenOdd);
   ClipperOffset offset(2.0);
   offset.AddPaths(region, jtMiter, etClosedPolygon);
-  Paths inset;
-  offset.Execute(inset, -distance);
+  Paths raw, inset;
+  offset.Execute(raw, -distance);
+  // Strictly simple: where parts of the inset touch, they share a vertex rather than one
+  // ending on the other's edge.
+  Clipper simple;
+  simple.StrictlySimple(true);
+  simple.AddPaths(raw, ptSubject, true);
+  simple.Execute(ctUnion, inset, pftNonZero, pftNonZero);
   CleanPolygons(inset);
   std::vector<std::vector<MeshPoint>> out;
   for (const Path& path : inset) {
