@@ -120,7 +120,10 @@ int run(const std::vector<std::string>& given) {
       !take_number(args, "--size", 16, 4096, &picture_width) || !take_colour(args, "--face", s.face_color) ||
       !take_colour(args, "--side", s.side_color) || !take_colour(args, "--bevel-color", s.bevel_color))
     return 1;
-  if (args.size() != 2 || out.empty()) return zel_usage("text");
+  if (args.size() != 2 || out.empty()) {
+    zel_usage("text");  // a bad option, like every other refusal, exits with 1
+    return 1;
+  }
   for (const std::string& a : args)
     if (a.size() > 1 && a[0] == '-' && a[1] == '-') return fail("unknown option ", a);
   const std::string& font = args[0];
