@@ -62,9 +62,12 @@ struct Built {
   }
 };
 
-// After any build: counts agree, all that was built is selected, the cursor is back.
+// After any build: counts agree, all that was built is selected, the cursor is back, and
+// the arrays have exactly the room in use (every reserve the builder made was exact).
 void expect_finished(const Built& b) {
   EXPECT_EQ(model_inconsistency(b.model), "");
+  EXPECT_EQ(b.model.vertices.size(), size_t(b.model.vertex_count));
+  EXPECT_EQ(b.model.edges.size(), size_t(b.model.edge_count));
   EXPECT_EQ(b.model.selected_count, b.model.vertex_count);
   EXPECT_EQ(b.model.cursor_x, 1000);
   EXPECT_EQ(b.model.cursor_y, -2000);

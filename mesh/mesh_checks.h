@@ -13,11 +13,16 @@
 
 // Whether faces [first, last) form a closed, consistently oriented surface: with vertices at
 // one place taken as one, every directed edge is used by exactly one triangle and its
-// reverse by exactly one other; no triangle has zero area. `problem` names the first fault.
+// reverse by exactly one other; no triangle has zero area; and the enclosed volume is
+// positive (the corners run counter-clockwise seen from outside). `problem` names the
+// first fault.
 struct SurfaceReport {
   long triangles = 0, open_edges = 0, overused_edges = 0, flat_triangles = 0;
+  double volume = 0;  // signed, in model units cubed
   std::string problem;
-  bool closed() const { return triangles > 0 && open_edges == 0 && overused_edges == 0 && flat_triangles == 0; }
+  bool closed() const {
+    return triangles > 0 && open_edges == 0 && overused_edges == 0 && flat_triangles == 0 && volume > 0;
+  }
 };
 
 inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0, int32_t last = -1) {
@@ -38,6 +43,9 @@ inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0,
       if (r.flat_triangles++ == 0 && r.problem.empty()) why << "flat triangle " << f << "; ";
     }
     for (int k = 0; k < 3; ++k) ++uses[{p[k], p[(k + 1) % 3]}];
+    r.volume += (double(p[0][0]) * (double(p[1][1]) * p[2][2] - double(p[1][2]) * p[2][1]) -
+                 double(p[0][1]) * (double(p[1][0]) * p[2][2] - double(p[1][2]) * p[2][0]) +
+                 double(p[0][2]) * (double(p[1][0]) * p[2][1] - double(p[1][1]) * p[2][0])) / 6;
   }
   for (const auto& e : uses) {
     auto back = uses.find({e.first.second, e.first.first});
@@ -49,6 +57,7 @@ inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0,
           << e.first.second[0] << "," << e.first.second[1] << "," << e.first.second[2] << ") used " << e.second
           << " reverse " << reverse << "; ";
   }
+  if (r.volume <= 0) why << "volume " << r.volume << "; ";
   r.problem = why.str();
   return r;
 }
