@@ -5,7 +5,8 @@
 //
 // Builds a line of solid letters from a Type 1 font (PFB or PFA) into the mesh model, the
 // way the text builder writes them into the host's model, and writes the mesh file (format
-// by extension) and, with --png, a picture of it PX pixels wide (default 800).
+// by extension) and, with --png, a picture of it PX pixels wide (default 800), seen from the
+// side the text reads from.
 //
 // The settings start from the builder dialog's usual values: thickness (--width) 20,
 // bevel depth 20 and angle 45 (used when --front or --back asks for a bevel), filled
@@ -164,7 +165,7 @@ int run(const std::vector<std::string>& given) {
   if (!png.empty()) {
     written.push_back(png);
     auto t2 = std::chrono::steady_clock::now();
-    if (!mesh_render_png(model, png, picture_width, picture_width * 9 / 16, &error)) {
+    if (!mesh_render_png(model, png, picture_width, picture_width * 9 / 16, &error, s.direction < 0)) {
       remove_outputs(written);
       return fail("", error);
     }

@@ -113,26 +113,31 @@ TEST(MeshOutput, FilesReadBackWithEveryTriangle) {
 }
 
 // The picture looks at the front (+X) from the left: red front and green sides show, the
-// blue back does not, and the corners keep the background.
-TEST(MeshOutput, PictureShowsFrontAndSideNotBack) {
+// blue back does not, and the corners keep the background. Seen from the back, the other
+// way round.
+TEST(MeshOutput, PictureShowsTheSideItLooksAt) {
   MeshModel m;
   make_letter(m);
   const int w = 160, h = 90;
-  std::string error;
-  std::vector<uint8_t> rgb = mesh_render(m, w, h, &error);
-  ASSERT_EQ(rgb.size(), size_t(w * h * 3)) << error;
-  long red = 0, green = 0, blue = 0;
-  for (size_t i = 0; i < rgb.size(); i += 3) {
-    int r = rgb[i], g = rgb[i + 1], b = rgb[i + 2];
-    red += r > 2 * g && r > 2 * b;
-    green += g > 2 * r && g > 2 * b;
-    blue += b > 2 * r && b > 2 * g;
+  for (bool from_back : {false, true}) {
+    SCOPED_TRACE(from_back ? "from the back" : "from the front");
+    std::string error;
+    std::vector<uint8_t> rgb = mesh_render(m, w, h, &error, from_back);
+    ASSERT_EQ(rgb.size(), size_t(w * h * 3)) << error;
+    long red = 0, green = 0, blue = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+      int r = rgb[i], g = rgb[i + 1], b = rgb[i + 2];
+      red += r > 2 * g && r > 2 * b;
+      green += g > 2 * r && g > 2 * b;
+      blue += b > 2 * r && b > 2 * g;
+    }
+    EXPECT_GT(from_back ? blue : red, w * h / 20);
+    EXPECT_EQ(from_back ? red : blue, 0);
+    EXPECT_GT(green, w * h / 100);
+    for (size_t corner : {size_t(0), size_t(w - 1), size_t(w * (h - 1)), size_t(w * h - 1)})
+      EXPECT_TRUE(rgb[corner * 3] > 200 && rgb[corner * 3 + 1] > 200 && rgb[corner * 3 + 2] > 200);
   }
-  EXPECT_GT(red, w * h / 20);
-  EXPECT_GT(green, w * h / 100);
-  EXPECT_EQ(blue, 0);
-  for (size_t corner : {size_t(0), size_t(w - 1), size_t(w * (h - 1)), size_t(w * h - 1)})
-    EXPECT_TRUE(rgb[corner * 3] > 200 && rgb[corner * 3 + 1] > 200 && rgb[corner * 3 + 2] > 200);
+  std::string error;
   EXPECT_TRUE(mesh_render(m, 0, 10, &error).empty());
 }
 

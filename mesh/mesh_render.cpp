@@ -30,7 +30,7 @@ Vec position(const MeshModel& m, int32_t i) {
 const Vec kViewFrom = {1.0, -0.75, 0.55};
 const Vec kLightFrom = {0.8, -1.0, 0.7};
 
-void draw(const MeshModel& m, int width, int height) {
+void draw(const MeshModel& m, int width, int height, bool from_back) {
   Vec lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
   for (int32_t f = 0; f < m.face_count; ++f)
     for (int k = 0; k < 3; ++k) {
@@ -44,7 +44,9 @@ void draw(const MeshModel& m, int width, int height) {
   if (m.face_count == 0) return;
   Vec centre{(lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2};
   // Fit: the extents of the box's corners along the view's right and up directions.
-  Vec back = unit(kViewFrom);
+  // Seen from the back: the view and the light turned half round the vertical.
+  double turn = from_back ? -1 : 1;
+  Vec back = unit(Vec{turn * kViewFrom.x, turn * kViewFrom.y, kViewFrom.z});
   Vec right = unit(cross(Vec{0, 0, 1}, back));
   Vec up = cross(back, right);
   double half_w = 0, half_h = 0, depth = 1;
@@ -71,7 +73,7 @@ void draw(const MeshModel& m, int width, int height) {
   glEnable(GL_LIGHT0);
   glEnable(GL_NORMALIZE);
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-  Vec l = unit(kLightFrom);
+  Vec l = unit(Vec{turn * kLightFrom.x, turn * kLightFrom.y, kLightFrom.z});
   GLfloat light_dir[4] = {GLfloat(l.x), GLfloat(l.y), GLfloat(l.z), 0.0f};
   GLfloat ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f}, diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
   glLightfv(GL_LIGHT0, GL_POSITION, light_dir);
@@ -96,7 +98,7 @@ void draw(const MeshModel& m, int width, int height) {
 
 }  // namespace
 
-std::vector<uint8_t> mesh_render(const MeshModel& m, int width, int height, std::string* error) {
+std::vector<uint8_t> mesh_render(const MeshModel& m, int width, int height, std::string* error, bool from_back) {
   std::vector<uint8_t> rgb;
   if (width < 1 || height < 1 || width > 8192 || height > 8192) {
     if (error) *error = "picture size out of range";
@@ -113,7 +115,7 @@ std::vector<uint8_t> mesh_render(const MeshModel& m, int width, int height, std:
     if (error) *error = "cannot draw offscreen";
     return rgb;
   }
-  draw(m, width, height);
+  draw(m, width, height, from_back);
   OSMesaDestroyContext(ctx);
   rgb.resize(size_t(width) * size_t(height) * 3);
   for (int y = 0; y < height; ++y)  // GL's first row is the bottom one
@@ -124,8 +126,9 @@ std::vector<uint8_t> mesh_render(const MeshModel& m, int width, int height, std:
   return rgb;
 }
 
-bool mesh_render_png(const MeshModel& m, const std::string& path, int width, int height, std::string* error) {
-  std::vector<uint8_t> rgb = mesh_render(m, width, height, error);
+bool mesh_render_png(const MeshModel& m, const std::string& path, int width, int height, std::string* error,
+                     bool from_back) {
+  std::vector<uint8_t> rgb = mesh_render(m, width, height, error, from_back);
   if (rgb.empty()) return false;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
