@@ -207,6 +207,7 @@ Part part(const MeshModel& m, const uint8_t c[3], bool front, int32_t split) {
 
 struct Tally {
   long glyphs = 0, missing = 0, solids = 0, bevelled = 0, meeting = 0;
+  std::string meeting_glyphs;
   double worst_same = 0, worst_exact = 0, sum_exact = 0;
   std::string worst_same_glyph, worst_exact_glyph;
 };
@@ -244,6 +245,7 @@ TEST_P(UrwSweep, LettersAreClosedSolidsWithTheGlyphsArea) {
     // Contours within the jitter (2 units) and rounding of each other count as meeting.
     bool meet = contours_meet(contours, 4.0);
     t.meeting += meet;
+    if (meet) t.meeting_glyphs += std::string(" ") + char(code);
     SurfaceReport r = check_closed_surface(solid);
     if (!meet) {
       EXPECT_TRUE(r.closed()) << r.problem;
@@ -274,10 +276,10 @@ TEST_P(UrwSweep, LettersAreClosedSolidsWithTheGlyphsArea) {
   }
   for (const RecordedBox& box : ui.boxes) EXPECT_EQ(box.text, "No character in font");
   EXPECT_GT(t.glyphs, 80 / every);
-  std::printf("%-28s %3ld glyphs (%ld not encoded, %ld with contours meeting): %ld closed, %ld closed with bevels; "
+  std::printf("%-28s %3ld glyphs (%ld not encoded, %ld with contours meeting:%s): %ld closed, %ld closed with bevels; "
               "area against FreeType flattened alike: worst %+.3f%% (%s); against exact curves: mean %+.3f%%, "
               "worst %+.3f%% (%s)\n",
-              GetParam().c_str(), t.glyphs, t.missing, t.meeting, t.solids, t.bevelled, 100 * t.worst_same,
+              GetParam().c_str(), t.glyphs, t.missing, t.meeting, t.meeting_glyphs.c_str(), t.solids, t.bevelled, 100 * t.worst_same,
               t.worst_same_glyph.c_str(), t.glyphs ? 100 * t.sum_exact / double(t.glyphs) : 0.0,
               100 * t.worst_exact, t.worst_exact_glyph.c_str());
   FT_Done_Face(face);
