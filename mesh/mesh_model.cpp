@@ -1,6 +1,5 @@
 #include "mesh/mesh_model.h"
 
-#include <GL/glu.h>
 #include <polyclipping/clipper.hpp>
 
 #include <algorithm>
@@ -17,6 +16,10 @@
 namespace {
 
 MeshModel* active = nullptr;
+
+// Far beyond any bevel a letter can have (one em is 32000), and small enough that the
+// inset outline stays inside the int32 coordinates.
+constexpr double kMaxBevelSize = double(1 << 28);
 
 // ---------------------------------------------------------------------------------------
 // Reading the selected outlines
@@ -213,50 +216,67 @@ bool operation_fails_by_request(MeshModel& m) {
 // ---------------------------------------------------------------------------------------
 // Callbacks
 
-void ZEL_CDECL on_append_vertex() {
+// The void callbacks cannot report a failure: when memory runs out they leave the model as
+// it was (no exception crosses back into the caller) and count it.
+template <typename Body>
+void guarded(Body body) {
   if (!active) return;
-  MeshModel& m = *active;
-  if (size_t(m.vertex_count) >= m.vertices.size()) {
-    ++m.overflow_appends;
-    m.vertices.resize(size_t(m.vertex_count) + 1);
-    m.vertex_array = m.vertices.data();
+  try {
+    body(*active);
+  } catch (const std::bad_alloc&) {
+    ++active->allocation_failures;
   }
-  ModelVertex& v = m.vertices[size_t(m.vertex_count++)];
-  v = ModelVertex{};
-  v.owner = m.current_object;
-  ++m.unselected_count;
+}
+
+void ZEL_CDECL on_append_vertex() {
+  guarded([](MeshModel& m) {
+    if (size_t(m.vertex_count) >= m.vertices.size()) {
+      m.vertices.resize(size_t(m.vertex_count) + 1);
+      m.vertex_array = m.vertices.data();
+      ++m.overflow_appends;
+    }
+    ModelVertex& v = m.vertices[size_t(m.vertex_count++)];
+    v = ModelVertex{};
+    v.owner = m.current_object;
+    ++m.unselected_count;
+  });
 }
 
 void ZEL_CDECL on_append_edge(int32_t from, int32_t to) {
-  if (!active) return;
-  MeshModel& m = *active;
-  if (size_t(m.edge_count) >= m.edges.size()) {
-    ++m.overflow_appends;
-    m.edges.resize(size_t(m.edge_count) + 1);
-  }
-  m.edges[size_t(m.edge_count++)] = MeshModel::Edge{from, to};
+  guarded([=](MeshModel& m) {
+    if (size_t(m.edge_count) >= m.edges.size()) {
+      m.edges.resize(size_t(m.edge_count) + 1);
+      ++m.overflow_appends;
+    }
+    m.edges[size_t(m.edge_count++)] = MeshModel::Edge{from, to};
+  });
 }
 
 void ZEL_CDECL on_create_object(ModelObject* parent) {
-  if (!active) return;
-  active->objects.emplace_back();
-  ModelObject& o = active->objects.back();
-  std::memset(&o, 0, sizeof o);
-  active->current_object = &o;
-  active->parent_of.push_back(parent);
+  guarded([=](MeshModel& m) {
+    m.parent_of.reserve(m.parent_of.size() + 1);
+    m.objects.emplace_back();
+    ModelObject& o = m.objects.back();
+    std::memset(&o, 0, sizeof o);
+    m.current_object = &o;
+    m.parent_of.push_back(parent);
+  });
 }
 
 // The capacity is the array's size: exactly n afterwards (the storage behind it may be
 // larger, so that growing one element at a time does not copy the array every time).
 void ZEL_CDECL on_reserve_vertices(int32_t n) {
-  if (!active || n < active->vertex_count) return;
-  active->vertices.resize(size_t(n));
-  active->vertex_array = active->vertices.data();
+  guarded([=](MeshModel& m) {
+    if (n < m.vertex_count) return;
+    m.vertices.resize(size_t(n));
+    m.vertex_array = m.vertices.data();
+  });
 }
 
 void ZEL_CDECL on_reserve_edges(int32_t n) {
-  if (!active || n < active->edge_count) return;
-  active->edges.resize(size_t(n));
+  guarded([=](MeshModel& m) {
+    if (n >= m.edge_count) m.edges.resize(size_t(n));
+  });
 }
 
 void ZEL_CDECL on_character_done() {
@@ -435,9 +455,10 @@ int32_t mesh_bevel(MeshModel& m, double angle_degrees, double size) {
     if (operation_fails_by_request(m)) return 0;
     std::vector<std::vector<int32_t>> outlines = selected_outlines(m);
     if (outlines.empty() || !(size >= 1.0)) return 1;  // nothing to bevel, or no size: as it was
+    if (size > kMaxBevelSize) return 0;
     double angle = std::max(-89.0, std::min(89.0, std::isfinite(angle_degrees) ? angle_degrees : 0.0));
     int facing = angle < 0 ? -1 : 1;
-    double rise = size * std::tan(angle * M_PI / 180.0);
+    double rise = std::max(-kMaxBevelSize, std::min(kMaxBevelSize, size * std::tan(angle * M_PI / 180.0)));
     double plane_x = m.vertex_array[outlines[0][0]].x;
 
     LocalOutlines l = local_outlines(m, outlines);

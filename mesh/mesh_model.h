@@ -65,6 +65,8 @@ struct MeshModel {
   int characters_done = 0;
   // Appends past the reserved capacity (a caller's fault; the model grows by one).
   int overflow_appends = 0;
+  // Callbacks that could not get memory (they then left the model as it was).
+  int allocation_failures = 0;
   // Test hook: the next operation (fill, bevel, extrusion) with this number (1-based,
   // counting every operation since construction) fails as if memory ran out.
   int fail_operation = 0;
