@@ -121,12 +121,12 @@ int run(const std::vector<std::string>& given) {
       !take_number(args, "--size", 16, 4096, &picture_width) || !take_colour(args, "--face", s.face_color) ||
       !take_colour(args, "--side", s.side_color) || !take_colour(args, "--bevel-color", s.bevel_color))
     return 1;
+  for (const std::string& a : args)
+    if (a.size() > 2 && a[0] == '-' && a[1] == '-') return fail("unknown option ", a);
   if (args.size() != 2 || out.empty()) {
     zel_usage("text");  // a bad option, like every other refusal, exits with 1
     return 1;
   }
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') return fail("unknown option ", a);
   const std::string& font = args[0];
   const std::string& text = args[1];
   if (font.size() >= sizeof s.font_path) return fail("font path longer than 127 bytes: ", font);
@@ -146,8 +146,8 @@ int run(const std::vector<std::string>& given) {
   build_text(s, &model.iface, ui.table());
   double build_seconds = seconds_since(t0);
   if (ui.boxes_shown > 0) return fail("nothing written: the font could not be built from");
-  if (model.face_count == 0 && text.find_first_not_of(' ') != std::string::npos)
-    return fail("nothing written: the text made no faces");
+  if (model.face_count == 0)
+    return fail("nothing written: no letter of the text has an outline in ", font + " (is it a Type 1 font?)");
 
   std::vector<std::string> written{out, mesh_export_companion(out)};
   MeshColourNames names;

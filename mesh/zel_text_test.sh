@@ -38,6 +38,8 @@ refuse "missing font" /nonexistent.pfb "A" -o "$tmp/r.obj" --png "$tmp/r.png"
 refuse "not a font" "$tmp/bad.pfb" "A" -o "$tmp/r.obj" --png "$tmp/r.png"
 refuse "unknown format" "$font" "A" -o "$tmp/r.dxf"
 refuse "no output" "$font" "A"
+refuse "unknown option" "$font" "A" -o "$tmp/r.obj" --bogus
+refuse "only spaces" "$font" "   " -o "$tmp/r.obj"
 refuse "hold point" "$font" "A" -o "$tmp/r.obj" --hold 7
 refuse "angle" "$font" "A" -o "$tmp/r.obj" --angle 90
 refuse "colour" "$font" "A" -o "$tmp/r.obj" --face 12345G
