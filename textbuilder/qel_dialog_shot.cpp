@@ -11,7 +11,7 @@
 
 #include "tests/win32/testkit.h"
 #include "textbuilder/recording_model.h"
-#include "textbuilder/text_build.h"
+#include "textbuilder/demo_settings.h"
 
 int main(int argc, char** argv) {
   if (argc < 6) {
@@ -25,21 +25,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qel_dialog_shot: no _QELbuilder in QEL.dll\n");
     return 1;
   }
-  TextBuildSettings s{};
-  s.bevel_front = 1;
-  s.bevel_angle = 45;
-  s.bevel_depth = 60;
-  s.extrusion_width = 40;
-  s.preview_char = argv[3][0];
-  s.fill_faces = 1;
-  s.hold_point = 0;
-  s.direction = 1;
-  std::strncpy(s.font_path, argv[2], sizeof s.font_path - 1);
-  std::strncpy(s.text, argv[3], 20);
-  const uint8_t face[3] = {220, 180, 40}, side[3] = {90, 60, 30}, bevel[3] = {240, 220, 120};
-  std::memcpy(s.face_color, face, 3);
-  std::memcpy(s.side_color, side, 3);
-  std::memcpy(s.bevel_color, bevel, 3);
+  TextBuildSettings s = demo_settings(argv[2], argv[3]);
 
   bool saved = false;
   UiScript script({{"#32770", "Text Builder Utility", [&](HWND dlg) {
@@ -54,12 +40,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qel_dialog_shot: the dialog did not go as scripted\n");
     return 1;
   }
-  FILE* log = std::fopen(argv[5], "w");
+  FILE* log = std::fopen(argv[5], "wb");
   if (!log) return 1;
   for (const std::string& line : model.log) std::fprintf(log, "%s\n", line.c_str());
   std::fclose(log);
   if (argc > 6) {
-    FILE* obj = std::fopen(argv[6], "w");
+    FILE* obj = std::fopen(argv[6], "wb");
     if (!obj) return 1;
     std::fprintf(obj, "# outlines of \"%s\" as QEL.dll wrote them into the model\n", s.text);
     for (int32_t i = 0; i < model.vertex_count; ++i)

@@ -493,7 +493,7 @@ TEST_F(QelBuilder, MakeBuildsWhatTheCoreBuilds) {
   }
   // The DLL's log, for comparison with the native build (scripts/demo.d).
   if (const char* out = std::getenv("ZEL_QEL_MAKE_LOG")) {
-    if (FILE* f = std::fopen(out, "w")) {
+    if (FILE* f = std::fopen(out, "wb")) {
       for (const std::string& line : model.log) std::fprintf(f, "%s\n", line.c_str());
       std::fclose(f);
     }
