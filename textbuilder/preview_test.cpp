@@ -232,6 +232,7 @@ TEST_F(RefreshPreview, LoadsAndNormalisesThePreviewCharacter) {
   EXPECT_EQ(ui.progress, Strings{"%!PS-AdobeFont-1.0: ZelTest 001.000"});
   EXPECT_TRUE(ui.boxes.empty());
   // Scale 1050 / 3200: 1600 -> 525.
+  ASSERT_EQ(preview_segments().segments.size(), 4u);
   EXPECT_EQ(coordinates(preview_segments()), (Strings{"0,0-1050,0", "1050,0-1050,525", "1050,525-0,525", "0,525-0,0"}));
   EXPECT_FLOAT_EQ(preview_segments().segments[1].nx, -1.0f);
   EXPECT_TRUE(loaded_glyph().tokens.empty() && loaded_subrs().entries.empty()) << "the scan's tables are freed";

@@ -220,6 +220,8 @@ TEST_F(QelBuilder, ControlsWriteTheRecordAtOnce) {
     SetDlgItemTextA(dlg, qel_id::TextEdit, "");
     seen.make_enabled_empty = IsWindowEnabled(GetDlgItem(dlg, qel_id::Make)) != 0;
     SetDlgItemTextA(dlg, qel_id::TextEdit, "ABAB ABAB ABAB ABAB ABAB");
+    // Enter, Esc and clicks on the drawings do not end the dialog: "Make" still does.
+    for (int id : {IDOK, IDCANCEL, qel_id::ShapePreview, qel_id::HoldPointPicture}) press(id)(dlg);
     press(qel_id::Make)(dlg);
   }}});
   EXPECT_EQ(answer, 1);
