@@ -53,6 +53,8 @@ struct Build {
   int32_t d;
   int32_t g;
   bool early_fill = false;
+  // The host's path, NUL-terminated even when the record's 128 bytes hold no terminator.
+  char font_path[sizeof(TextBuildSettings::font_path) + 1] = {};
 };
 
 // Colours the faces [from, face count) and, for extrusion and bevel faces, sets bit 7.
@@ -156,7 +158,7 @@ void make_space_edge(Build& b, int32_t wx, int32_t wy) {
 bool build_character(Build& b, uint8_t code, long k) {
   ModelInterface* model = b.model;
   font_reader_clear();
-  ScanResult scan = load_glyph_program(code, b.s.font_path);
+  ScanResult scan = load_glyph_program(code, b.font_path);
   if (scan != ScanDone) {
     font_reader_clear();
     if (const char* message = scan_result_message(scan)) show(b.ui, message);
@@ -269,6 +271,7 @@ void build_text(const TextBuildSettings& s, ModelInterface* model, const UiTable
   int32_t v0 = vertex_count(model);
   int32_t cursor_x = *model->cursor_x, cursor_y = *model->cursor_y, cursor_z = *model->cursor_z;
   Build b{s, model, ui, text_direction(s), text_thickness(s)};
+  std::memcpy(b.font_path, s.font_path, sizeof s.font_path);
   try {
     deselect_vertices(model, 0, vertex_count(model));
     for (size_t i = 0; i < kTextBytes; ++i) {
