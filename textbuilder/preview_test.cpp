@@ -185,6 +185,7 @@ TEST(RefreshPreview, LoadsNormalisesAndReports) {
   EXPECT_TRUE(preview_segments().segments.empty());
   EXPECT_TRUE(ui.boxes.empty() && reader_ui.boxes.empty());
   // A font that does not open: "Font corrupt", no new status line.
+  s.preview_char = 'A';
   std::strcpy(s.font_path, "/nonexistent/gone.pfb");
   refresh_preview(s, ui.table());
   ASSERT_EQ(ui.boxes.size(), 1u);
