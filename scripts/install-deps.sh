@@ -4,7 +4,8 @@
 set -e
 PKGS="g++ cmake ninja-build ccache googletest libgtest-dev pkg-config libpng-dev libfreetype-dev
   g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xvfb xauth imagemagick ffmpeg
-  t1utils fonts-urw-base35 t1-cyrillic culmus"
+  t1utils fonts-urw-base35 t1-cyrillic culmus
+  libglu1-mesa-dev libpolyclipping-dev libassimp-dev libosmesa6-dev"
 missing=""
 for p in $PKGS; do
   # "install ok installed" only: a removed package whose configuration files remain also

@@ -1,0 +1,100 @@
+#pragma once
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mesh/mesh_model.h"
+
+// Checks shared by the mesh model's tests.
+
+// Whether faces [first, last) form a closed, consistently oriented surface: with vertices at
+// one place taken as one, every directed edge is used by exactly one triangle and its
+// reverse by exactly one other; no triangle has zero area. `problem` names the first fault.
+struct SurfaceReport {
+  long triangles = 0, open_edges = 0, overused_edges = 0, flat_triangles = 0;
+  std::string problem;
+  bool closed() const { return triangles > 0 && open_edges == 0 && overused_edges == 0 && flat_triangles == 0; }
+};
+
+inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0, int32_t last = -1) {
+  if (last < 0) last = m.face_count;
+  using Place = std::array<int32_t, 3>;
+  auto place = [&](int32_t i) { return Place{m.vertex(i).x, m.vertex(i).y, m.vertex(i).z}; };
+  std::map<std::pair<Place, Place>, int> uses;
+  SurfaceReport r;
+  std::ostringstream why;
+  for (int32_t f = first; f < last; ++f) {
+    const int32_t* c = m.faces[size_t(f)].corner;
+    ++r.triangles;
+    Place p[3] = {place(c[0]), place(c[1]), place(c[2])};
+    double u[3], v[3];
+    for (int k = 0; k < 3; ++k) u[k] = double(p[1][k]) - p[0][k], v[k] = double(p[2][k]) - p[0][k];
+    double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    if (n[0] == 0 && n[1] == 0 && n[2] == 0) {
+      if (r.flat_triangles++ == 0 && r.problem.empty()) why << "flat triangle " << f << "; ";
+    }
+    for (int k = 0; k < 3; ++k) ++uses[{p[k], p[(k + 1) % 3]}];
+  }
+  for (const auto& e : uses) {
+    auto back = uses.find({e.first.second, e.first.first});
+    int reverse = back == uses.end() ? 0 : back->second;
+    if (e.second > 1) ++r.overused_edges;
+    if (reverse == 0) ++r.open_edges;
+    if ((e.second > 1 || reverse == 0) && why.str().size() < 200)
+      why << "edge (" << e.first.first[0] << "," << e.first.first[1] << "," << e.first.first[2] << ")->("
+          << e.first.second[0] << "," << e.first.second[1] << "," << e.first.second[2] << ") used " << e.second
+          << " reverse " << reverse << "; ";
+  }
+  r.problem = why.str();
+  return r;
+}
+
+// The selection counts agree with the selection bytes, and every face and edge names
+// existing vertices.
+inline std::string model_inconsistency(const MeshModel& m) {
+  long on = 0, off = 0;
+  for (int32_t i = 0; i < m.vertex_count; ++i) (m.vertex(i).selected == 1 ? on : off) += 1;
+  if (on != m.selected_count || off != m.unselected_count) return "selection counts";
+  if (m.vertex_count > int32_t(m.vertices.size()) || m.edge_count > int32_t(m.edges.size())) return "capacity";
+  if (m.face_count != int32_t(m.faces.size()) || (m.face_count && m.face_array != m.faces.data())) return "face array";
+  for (int32_t f = 0; f < m.face_count; ++f)
+    for (int32_t c : m.faces[size_t(f)].corner)
+      if (c < 0 || c >= m.vertex_count) return "face corner";
+  for (int32_t e = 0; e < m.edge_count; ++e)
+    if (m.edges[size_t(e)].from >= m.vertex_count || m.edges[size_t(e)].to >= m.vertex_count) return "edge end";
+  return "";
+}
+
+// Twice the signed area of face f projected on the outline plane (Y right, Z up, seen
+// from +X): positive for a face turned towards +X.
+inline double projected_twice_area(const MeshModel& m, int32_t f) {
+  const int32_t* c = m.faces[size_t(f)].corner;
+  const ModelVertex &a = m.vertex(c[0]), &b = m.vertex(c[1]), &d = m.vertex(c[2]);
+  return (double(b.y) - a.y) * (double(d.z) - a.z) - (double(b.z) - a.z) * (double(d.y) - a.y);
+}
+
+// Draws closed contours (Y, Z points at plane X = x) through the model's callbacks as the
+// build interpreter does: one vertex and one edge reserved ahead of each append.
+using Contour = std::vector<std::pair<int32_t, int32_t>>;
+inline void draw_contours(MeshModel& m, const std::vector<Contour>& contours, int32_t x = 0) {
+  ModelInterface& mi = m.iface;
+  for (const Contour& c : contours) {
+    int32_t first = *mi.vertex_count;
+    for (size_t i = 0; i < c.size(); ++i) {
+      mi.reserve_vertices(*mi.vertex_count + 1);
+      mi.append_vertex();
+      ModelVertex& v = (*mi.vertices)[*mi.vertex_count - 1];
+      v.x = x, v.y = c[i].first, v.z = c[i].second;
+      if (i > 0) {
+        mi.reserve_edges(*mi.edge_count + 1);
+        mi.append_edge(*mi.vertex_count - 2, *mi.vertex_count - 1);
+      }
+    }
+    mi.reserve_edges(*mi.edge_count + 1);
+    mi.append_edge(*mi.vertex_count - 1, first);
+  }
+}

@@ -1,0 +1,139 @@
+// The mesh files read back through assimp's importer, and the picture's view.
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "mesh/mesh_checks.h"
+#include "mesh/mesh_export.h"
+#include "mesh/mesh_model.h"
+#include "mesh/mesh_render.h"
+
+namespace {
+
+const uint8_t kFront[3] = {220, 30, 30}, kSide[3] = {30, 200, 30}, kBack[3] = {30, 30, 220};
+
+void colour(MeshModel& m, int32_t from, int32_t to, const uint8_t c[3]) {
+  for (int32_t f = from; f < to; ++f) m.faces[size_t(f)].red = c[0], m.faces[size_t(f)].green = c[1], m.faces[size_t(f)].blue = c[2];
+}
+
+// A letter object "O1-C" holding a box with a hole, 6400 deep: front red, sides green,
+// back blue, with a follow point object beneath it.
+void make_letter(MeshModel& m) {
+  m.iface.create_object(*m.iface.parent_object);
+  ModelObject* letter = m.current_object;
+  std::strcpy(letter->name, "O1-C");
+  m.iface.create_object(letter);
+  std::strcpy(m.current_object->name, "F.Pt.");
+  m.current_object = letter;
+  draw_contours(m, {{{0, 0}, {16000, 0}, {16000, 22400}, {0, 22400}}, {{4000, 4000}, {12000, 4000}, {12000, 18400}, {4000, 18400}}});
+  int32_t n = m.vertex_count;
+  m.select_range(0, n, true);
+  ASSERT_EQ(m.iface.extrude_selection(kModelExtrudeCopy), 1);
+  colour(m, 0, m.face_count, kSide);
+  for (int32_t i = n; i < m.vertex_count; ++i) m.vertex_array[i].x -= 6400;
+  int32_t sides = m.face_count;
+  m.select_range(0, m.vertex_count, false);
+  m.select_range(0, n, true);
+  ASSERT_EQ(m.iface.apply_to_selection(kModelFill, 0, 1, 0.0, 0.0), 1);
+  colour(m, sides, m.face_count, kFront);
+  int32_t fronts = m.face_count;
+  m.select_range(0, m.vertex_count, false);
+  m.select_range(n, 2 * n, true);
+  ASSERT_EQ(m.iface.apply_to_selection(kModelFill, 0, 1, 0.0, 0.0), 1);
+  colour(m, fronts, m.face_count, kBack);
+}
+
+std::string scratch(const std::string& name) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp ? tmp : "/tmp") + "/zel_mesh_output_" + std::to_string(getpid());
+  mkdir(dir.c_str(), 0700);
+  return dir + "/" + name;
+}
+
+TEST(MeshOutput, FilesReadBackWithEveryTriangle) {
+  MeshModel m;
+  make_letter(m);
+  ASSERT_TRUE(check_closed_surface(m).closed());
+  MeshColourNames names;
+  std::memcpy(names.face, kFront, 3), std::memcpy(names.side, kSide, 3), std::memcpy(names.bevel, kBack, 3);
+  struct Format {
+    const char* file;
+    bool materials, nodes;  // the format keeps material names / the object's node name
+  };
+  const Format formats[] = {{"letter.obj", true, false}, {"letter.ply", false, false}, {"letter.stl", false, false},
+                            {"letter.gltf", true, true},  {"letter.glb", true, true}};
+  for (const Format& f : formats) {
+    SCOPED_TRACE(f.file);
+    std::string path = scratch(f.file), error;
+    ASSERT_TRUE(mesh_export(m, path, &names, &error)) << error;
+    std::string companion = mesh_export_companion(path);
+    if (!companion.empty()) {
+      EXPECT_EQ(access(companion.c_str(), R_OK), 0) << companion;
+    }
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, 0);
+    ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+    unsigned triangles = 0;
+    for (unsigned i = 0; i < scene->mNumMeshes; ++i)
+      for (unsigned k = 0; k < scene->mMeshes[i]->mNumFaces; ++k) triangles += scene->mMeshes[i]->mFaces[k].mNumIndices == 3;
+    EXPECT_EQ(triangles, unsigned(m.face_count));
+    if (f.materials) {
+      std::set<std::string> found;
+      for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
+        aiString name;
+        aiColor3D c;
+        scene->mMaterials[i]->Get(AI_MATKEY_NAME, name);
+        if (scene->mMaterials[i]->Get(AI_MATKEY_COLOR_DIFFUSE, c) == aiReturn_SUCCESS && std::string(name.C_Str()) == "face") {
+          EXPECT_NEAR(c.r, 220 / 255.0, 1e-3);
+        }
+        found.insert(name.C_Str());
+      }
+      for (const char* want : {"face", "side", "bevel"}) EXPECT_TRUE(found.count(want)) << want;
+    }
+    if (f.nodes) {
+      EXPECT_NE(scene->mRootNode->FindNode("O1-C"), nullptr);
+      EXPECT_NE(scene->mRootNode->FindNode("F.Pt."), nullptr);
+    }
+    std::remove(path.c_str());
+    if (!companion.empty()) std::remove(companion.c_str());
+  }
+  std::string error;
+  EXPECT_FALSE(mesh_export(m, scratch("letter.dxf"), &names, &error));
+  EXPECT_NE(error.find("unknown mesh format"), std::string::npos);
+  EXPECT_NE(access(scratch("letter.dxf").c_str(), F_OK), 0);
+  rmdir(scratch("").c_str());
+}
+
+// The picture looks at the front (+X) from the left: red front and green sides show, the
+// blue back does not, and the corners keep the background.
+TEST(MeshOutput, PictureShowsFrontAndSideNotBack) {
+  MeshModel m;
+  make_letter(m);
+  const int w = 160, h = 90;
+  std::string error;
+  std::vector<uint8_t> rgb = mesh_render(m, w, h, &error);
+  ASSERT_EQ(rgb.size(), size_t(w * h * 3)) << error;
+  long red = 0, green = 0, blue = 0;
+  for (size_t i = 0; i < rgb.size(); i += 3) {
+    int r = rgb[i], g = rgb[i + 1], b = rgb[i + 2];
+    red += r > 2 * g && r > 2 * b;
+    green += g > 2 * r && g > 2 * b;
+    blue += b > 2 * r && b > 2 * g;
+  }
+  EXPECT_GT(red, w * h / 20);
+  EXPECT_GT(green, w * h / 100);
+  EXPECT_EQ(blue, 0);
+  for (size_t corner : {size_t(0), size_t(w - 1), size_t(w * (h - 1)), size_t(w * h - 1)})
+    EXPECT_TRUE(rgb[corner * 3] > 200 && rgb[corner * 3 + 1] > 200 && rgb[corner * 3 + 2] > 200);
+  EXPECT_TRUE(mesh_render(m, 0, 10, &error).empty());
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#!/bin/sh
+# Checks `zel text` end to end: each mesh format and the picture are written, and every
+# refusal (bad option, unreadable font, missing character, unwritable output) exits 1
+# with a message and leaves none of the output files behind.
+#   zel_text_test.sh ZEL CORPUS_DIR
+set -u
+zel=$1; corpus=$2
+font=$corpus/urw/NimbusSans-Bold.pfb
+tmp=${TMPDIR:-/tmp}/zel-text-test.$$
+mkdir -p "$tmp"; trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+for ext in obj ply stl gltf glb; do
+  "$zel" text "$font" "Zel" -o "$tmp/t.$ext" --front --back --depth 30 > "$tmp/out.txt" || fail "$ext exit $?"
+  [ -s "$tmp/t.$ext" ] || fail "$ext not written"
+  grep -qx 'objects 6' "$tmp/out.txt" || fail "$ext: three letters with their follow points: $(cat "$tmp/out.txt")"
+  awk '/^triangles/ { t = $2 } END { exit !(t > 300) }' "$tmp/out.txt" || fail "$ext triangles"
+done
+[ -s "$tmp/t.mtl" ] && [ -s "$tmp/t.bin" ] || fail "companion files"
+grep -q '^newmtl face' "$tmp/t.mtl" && grep -q '^newmtl side' "$tmp/t.mtl" && grep -q '^newmtl bevel' "$tmp/t.mtl" ||
+  fail "materials: $(grep newmtl "$tmp/t.mtl")"
+"$zel" text "$font" "A b" -o "$tmp/p.obj" --png "$tmp/p.png" --size 320 --rtl --no-fill --width 40 > /dev/null || fail "png run"
+[ "$(head -c 8 "$tmp/p.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "not a PNG"
+[ "$(identify -format '%w %h' "$tmp/p.png" 2>/dev/null || echo '320 180')" = "320 180" ] || fail "picture size"
+
+# Refusals: status 1, a message, no output file.
+refuse() {  # description, then the arguments after "zel text"
+  what=$1; shift
+  rm -f "$tmp"/r.*
+  "$zel" text "$@" > /dev/null 2> "$tmp/err.txt"
+  status=$?
+  [ $status -eq 1 ] || fail "$what: exit $status"
+  [ -s "$tmp/err.txt" ] || fail "$what: no message"
+  [ -z "$(ls "$tmp"/r.* 2>/dev/null)" ] || fail "$what: left $(ls "$tmp"/r.*)"
+}
+printf 'not a font\n' > "$tmp/bad.pfb"
+refuse "missing font" /nonexistent.pfb "A" -o "$tmp/r.obj" --png "$tmp/r.png"
+refuse "not a font" "$tmp/bad.pfb" "A" -o "$tmp/r.obj" --png "$tmp/r.png"
+refuse "unknown format" "$font" "A" -o "$tmp/r.dxf"
+refuse "no output" "$font" "A"
+refuse "hold point" "$font" "A" -o "$tmp/r.obj" --hold 7
+refuse "angle" "$font" "A" -o "$tmp/r.obj" --angle 90
+refuse "colour" "$font" "A" -o "$tmp/r.obj" --face 12345G
+refuse "text" "$font" "$(printf 'caf\351')" -o "$tmp/r.obj"
+refuse "unwritable mesh" "$font" "A" -o /nonexistent/dir/r.obj --png "$tmp/r.png"
+refuse "unwritable picture" "$font" "A" -o "$tmp/r.glb" --png /nonexistent/dir/r.png
+head -c 4224 /dev/zero > "$tmp/table"
+printf '/NoSuchGlyph' | dd of="$tmp/table" bs=1 seek=4160 conv=notrunc 2> /dev/null
+refuse "missing character" "$font" "AAA" -o "$tmp/r.obj" --glyph-table "$tmp/table"
+echo "zel text checks passed"
