@@ -285,6 +285,13 @@ TEST_F(QelBuilder, LayoutControlsAndCancel) {
   const int answer = run({{"#32770", kDialog, [&](HWND dlg) {
                             faults = layout_faults(dlg, font);
                             state = shown_state(dlg);
+                            // Bitmap 99 unscaled at the picture's top left: the bottom-left hold
+                            // point's ring around (70, 80), white inside.
+                            HWND picture = GetDlgItem(dlg, qel_id::HoldPointPicture);
+                            RedrawWindow(picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                            const Pixels p = read_client_pixels(picture);
+                            if (p.width < 80 || p.at(73, 80) != 0xFF0000 || p.at(70, 80) != 0xFFFFFF)
+                              faults.push_back("hold-point picture not drawn");
                             for (int id : {qel_id::Front, qel_id::Back, qel_id::DontFill, qel_id::RightToLeft, 132})
                               SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
                             scroll(dlg, qel_id::AngleBar, SB_LINERIGHT);  // at 80: stays
