@@ -246,17 +246,17 @@ void ZEL_CDECL on_create_object(ModelObject* parent) {
   active->parent_of.push_back(parent);
 }
 
+// The capacity is the array's size: exactly n afterwards (the storage behind it may be
+// larger, so that growing one element at a time does not copy the array every time).
 void ZEL_CDECL on_reserve_vertices(int32_t n) {
   if (!active || n < active->vertex_count) return;
   active->vertices.resize(size_t(n));
-  active->vertices.shrink_to_fit();
   active->vertex_array = active->vertices.data();
 }
 
 void ZEL_CDECL on_reserve_edges(int32_t n) {
   if (!active || n < active->edge_count) return;
   active->edges.resize(size_t(n));
-  active->edges.shrink_to_fit();
 }
 
 void ZEL_CDECL on_character_done() {
