@@ -2,6 +2,7 @@
 // A live dialog against its resource table: caption, modal frame, "MS Sans Serif", centred on
 // the screen, client size, then each child in creation order (class, id, text, style bits,
 // position and size mapped from dialog units). Returns what differs; empty when all agree.
+// `frame` is the dialog's own style; a bit of the usual frame left out of it must be absent.
 #include <windows.h>
 
 #include <cstring>
@@ -17,13 +18,14 @@ struct DialogControl {
 };
 
 inline std::vector<std::string> dialog_layout_faults(HWND dlg, const char* title, int w, int h,
-                                                    const std::vector<DialogControl>& controls) {
+                                                    const std::vector<DialogControl>& controls,
+                                                    LONG frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP) {
   std::vector<std::string> faults;
   char text[256] = {};
   GetWindowTextA(dlg, text, sizeof text);
   if (std::strcmp(text, title) != 0) faults.push_back(std::string("caption ") + text);
-  const LONG frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP;
-  if ((GetWindowLongA(dlg, GWL_STYLE) & frame) != frame) faults.push_back("dialog style");
+  const LONG usual = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP;
+  if ((GetWindowLongA(dlg, GWL_STYLE) & usual) != frame) faults.push_back("dialog style");
   LOGFONTA font = {};
   GetObjectA((HFONT)SendMessageA(dlg, WM_GETFONT, 0, 0), sizeof font, &font);
   if (std::strcmp(font.lfFaceName, "MS Sans Serif") != 0) faults.push_back(std::string("font ") + font.lfFaceName);
