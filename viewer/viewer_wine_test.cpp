@@ -37,24 +37,24 @@ std::vector<Bytes> index_rows(int w, int h) {
 }
 
 Bytes gif(int w, int h) {
-  GifSpec spec;
-  spec.width = w, spec.height = h, spec.palette = test_palette(), spec.min_code_size = 8;
-  for (const Bytes& row : index_rows(w, h)) spec.indices.insert(spec.indices.end(), row.begin(), row.end());
-  return MakeGif(spec);
+  GifPlan plan;
+  plan.width = w, plan.height = h, plan.palette = test_palette(), plan.min_code_size = 8;
+  for (const Bytes& row : index_rows(w, h)) plan.indices.insert(plan.indices.end(), row.begin(), row.end());
+  return MakeGif(plan);
 }
 Bytes bmp8(int w, int h) {
-  BmpSpec spec;
-  spec.width = w, spec.height = h, spec.bits = 8, spec.table = test_palette(), spec.clr_used = 256;
-  spec.bits_data = DibRows(index_rows(w, h));
-  return MakeBmp(spec);
+  BmpPlan plan;
+  plan.width = w, plan.height = h, plan.bits = 8, plan.table = test_palette(), plan.clr_used = 256;
+  plan.bits_data = DibRows(index_rows(w, h));
+  return MakeBmp(plan);
 }
 // Uncompressed 24-bit TGA, rows stored from the bottom (descriptor 0) or the top (0x20).
 Bytes tga24(int w, int h, const PixelFn& px, bool top_first) {
-  TgaSpec spec;
-  spec.width = w, spec.height = h, spec.descriptor = top_first ? 0x20 : 0;
+  TgaPlan plan;
+  plan.width = w, plan.height = h, plan.descriptor = top_first ? 0x20 : 0;
   for (int row = 0; row < h; ++row)
-    for (int x = 0; x < w; ++x) spec.pixels.push_back(px(x, top_first ? row : h - 1 - row));
-  return MakeTga(spec);
+    for (int x = 0; x < w; ++x) plan.pixels.push_back(px(x, top_first ? row : h - 1 - row));
+  return MakeTga(plan);
 }
 
 // A picture whose every pixel tells where it is: red and green are the low bytes of x and y,
