@@ -235,16 +235,16 @@ TEST(Solid, OperationsColoursOwnersAndFinish) {
   }
 }
 
-// A host operation answers 0: the build stops with everything selected and the cursor back.
+// A host operation answers 0: the build stops with everything it made selected, the model's
+// earlier vertices not, and the cursor back. (Each operation failing in turn, against a
+// real mesh: mesh_build_test.)
 TEST(Solid, HostFailureStopsTheBuild) {
   const struct {
     const char* name;
     std::deque<int32_t> answers;  // answers of the host's operations, in order
     size_t ops;                   // operations asked before the build stopped (four a letter)
   } cases[] = {
-      {"extrusion", {0}, 1},
       {"bevel", {1, 0}, 2},
-      {"inner fill", {1, 1, 0}, 3},
       {"back fill of the second letter", {1, 1, 1, 1, 1, 1, 1, 0}, 8},
   };
   for (const auto& c : cases) {
