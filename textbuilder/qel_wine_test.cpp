@@ -35,26 +35,22 @@ std::string host_folder() {
   return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-// "A": a 100 x 50 box; "B": a triangle with a curved side; the space: an advance only.
-TestFont builder_font() {
+// Writes the test font into the host's "fonts" folder: "A" a 100 x 50 box, "B" a triangle
+// with a curved side, the space an advance only.
+std::string write_font(const char* name) {
   TestFont f;
   f.glyphs = {{"/A", {num(0), num(500), op(13), num(10), num(20), op(21), num(100), op(6), num(50), op(7),
                       num(-100), op(6), op(9), op(14)}},
               {"/B", {num(0), num(600), op(13), num(20), num(0), op(21), num(300), op(6), num(0), num(200),
                       num(-100), num(200), num(-200), num(0), op(8), op(9), op(14)}},
               {"/space", {num(0), num(250), op(13), op(14)}}};
-  return f;
-}
-
-std::string write_font(const char* name) {
-  const std::string folder = host_folder() + "fonts";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string path = folder + "\\" + name;
-  const std::vector<uint8_t> bytes = builder_font().bytes();
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return path;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  CreateDirectoryA((host_folder() + "fonts").c_str(), nullptr);
+  const std::string path = host_folder() + "fonts\\" + name;
+  const std::vector<uint8_t> bytes = f.bytes();
+  if (FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
   return path;
 }
 
