@@ -272,18 +272,16 @@ TEST(Solid, HostFailureStopsTheBuild) {
 
 // ---- objects, the space, the text's end -----------------------------------------------
 
-TEST(Letters, NamedByCharacterAndPositionEachWithItsFollowPoint) {
+TEST(Letters, EachUnderTheRootWithItsFollowPointTheSpaceOneEdge) {
   Host h;
   h.build(settings("Ab c"));
-  EXPECT_EQ(object_names(h), (Strings{"A1-C", "F.Pt.", "b2", "F.Pt.", "Space", "F.Pt.", "c4", "F.Pt."}));
+  ASSERT_EQ(h.rec.objects.size(), 8u);  // their names: TextsBuildTheirLetters
   for (size_t i = 0; i < h.rec.objects.size(); i += 2) {
     EXPECT_EQ(h.parent[&h.rec.objects[i]], &h.root) << h.rec.objects[i].name;
     EXPECT_EQ(h.parent[&h.rec.objects[i + 1]], &h.rec.objects[i]) << h.rec.objects[i].name;
   }
   // The space asks the host for nothing: three letters, two operations each.
   EXPECT_EQ(h.ops.size(), 6u);
-  EXPECT_EQ(h.rec.characters_done, 4);
-  expect_finished(h, 0);
   // It is one edge along its advance of 250 units, from the cursor after "Ab" (900 units
   // on), half a thickness behind the cursor; the jitter moves Y by -2..1.
   const ModelObject* space = object_named(h, "Space");
@@ -298,13 +296,10 @@ TEST(Letters, NamedByCharacterAndPositionEachWithItsFollowPoint) {
     EXPECT_NEAR(to.y, 2000 + 900 * 32, 2);
   }
   EXPECT_EQ(space_edges, 1);
-
-  Host capitals;  // only 'A' to 'Z' are capitals
-  capitals.build(settings("@Z["));
-  EXPECT_EQ(object_names(capitals), (Strings{"@1", "F.Pt.", "Z2-C", "F.Pt.", "[3", "F.Pt."}));
 }
 
-TEST(Letters, StopsKeepWhatWasBuilt) {
+// The objects a text makes, the boxes shown, and what a stop keeps.
+TEST(Letters, TextsBuildTheirLetters) {
   const struct {
     const char* name;
     std::string text;
@@ -313,6 +308,9 @@ TEST(Letters, StopsKeepWhatWasBuilt) {
     Strings boxes;         // the builder's: text / caption
     Strings reader_boxes;  // the font reader's
   } cases[] = {
+      {"named by character and position", "Ab c", "",
+       {"A1-C", "F.Pt.", "b2", "F.Pt.", "Space", "F.Pt.", "c4", "F.Pt."}, {}, {}},
+      {"only A to Z are capitals", "@Z[", "", {"@1", "F.Pt.", "Z2-C", "F.Pt.", "[3", "F.Pt."}, {}, {}},
       {"missing first character builds nothing", "xA", "", {}, {}, {"No character in font"}},
       {"missing later character keeps the first", "Ax", "", {"A1-C", "F.Pt."}, {}, {"No character in font"}},
       {"the high bit ends the text", "A\xC1" "A", "", {"A1-C", "F.Pt."}, {}, {}},
