@@ -54,8 +54,6 @@ std::string write_font(const char* name) {
   return path;
 }
 
-TextBuildSettings start_settings(const std::string& font) { return demo_settings(font.c_str(), "AB A"); }
-
 std::string item_text(HWND dlg, int id) {
   char text[256] = {};
   GetDlgItemTextA(dlg, id, text, sizeof text);
@@ -93,7 +91,7 @@ class QelBuilder : public ::testing::Test {
     ASSERT_NE(builder, nullptr);
     font = write_font("zeltest.pfb");
     host = host_folder();
-    settings = start_settings(font);
+    settings = demo_settings(font.c_str(), "AB A");
     model.bind();
   }
   // Runs the export under a script; every step must be taken and nothing else shown.
@@ -318,7 +316,7 @@ TEST_F(QelBuilder, LayoutControlsAndCancel) {
   for (const std::string& f : faults) ADD_FAILURE() << f;
   // Front, fill, left to right, hold point 0 (button 128).
   EXPECT_EQ(state, "104 112 124 128 5..80 0..100 0..100 make A|AB A");
-  TextBuildSettings expected = start_settings(font);
+  TextBuildSettings expected = demo_settings(font.c_str(), "AB A");
   expected.bevel_front = 0, expected.bevel_back = 1, expected.fill_faces = 0, expected.direction = -1;
   expected.hold_point = 6, expected.bevel_angle = 80, expected.bevel_depth = 100, expected.extrusion_width = 6;
   expected.preview_char = 'B';
