@@ -35,30 +35,24 @@ std::string host_folder() {
   return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-// "A": a 100 x 50 box; "B": a triangle with a curved side; the space: an advance only.
-TestFont builder_font() {
+// Writes the test font into the host's "fonts" folder: "A" a 100 x 50 box, "B" a triangle
+// with a curved side, the space an advance only.
+std::string write_font(const char* name) {
   TestFont f;
   f.glyphs = {{"/A", {num(0), num(500), op(13), num(10), num(20), op(21), num(100), op(6), num(50), op(7),
                       num(-100), op(6), op(9), op(14)}},
               {"/B", {num(0), num(600), op(13), num(20), num(0), op(21), num(300), op(6), num(0), num(200),
                       num(-100), num(200), num(-200), num(0), op(8), op(9), op(14)}},
               {"/space", {num(0), num(250), op(13), op(14)}}};
-  return f;
-}
-
-std::string write_font(const char* name) {
-  const std::string folder = host_folder() + "fonts";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string path = folder + "\\" + name;
-  const std::vector<uint8_t> bytes = builder_font().bytes();
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return path;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  CreateDirectoryA((host_folder() + "fonts").c_str(), nullptr);
+  const std::string path = host_folder() + "fonts\\" + name;
+  const std::vector<uint8_t> bytes = f.bytes();
+  if (FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
   return path;
 }
-
-TextBuildSettings start_settings(const std::string& font) { return demo_settings(font.c_str(), "AB A"); }
 
 std::string item_text(HWND dlg, int id) {
   char text[256] = {};
@@ -97,7 +91,7 @@ class QelBuilder : public ::testing::Test {
     ASSERT_NE(builder, nullptr);
     font = write_font("zeltest.pfb");
     host = host_folder();
-    settings = start_settings(font);
+    settings = demo_settings(font.c_str(), "AB A");
     model.bind();
   }
   // Runs the export under a script; every step must be taken and nothing else shown.
@@ -322,7 +316,7 @@ TEST_F(QelBuilder, LayoutControlsAndCancel) {
   for (const std::string& f : faults) ADD_FAILURE() << f;
   // Front, fill, left to right, hold point 0 (button 128).
   EXPECT_EQ(state, "104 112 124 128 5..80 0..100 0..100 make A|AB A");
-  TextBuildSettings expected = start_settings(font);
+  TextBuildSettings expected = demo_settings(font.c_str(), "AB A");
   expected.bevel_front = 0, expected.bevel_back = 1, expected.fill_faces = 0, expected.direction = -1;
   expected.hold_point = 6, expected.bevel_angle = 80, expected.bevel_depth = 100, expected.extrusion_width = 6;
   expected.preview_char = 'B';

@@ -39,6 +39,22 @@ ModelVertex* vertex_array(ModelInterface* model) { return model->vertices ? *mod
 int32_t vertex_count(const ModelInterface* model) { return *model->vertex_count; }
 int32_t face_count(const ModelInterface* model) { return *model->face_count; }
 
+// Turns the selection byte `was` (0 or 1) of the vertices [from, to), held to the model,
+// into the other one, moving one vertex between the counts for each; other bytes stay.
+void flip_selection(ModelInterface* model, int32_t from, int32_t to, uint8_t was) {
+  ModelVertex* v = vertex_array(model);
+  if (!v) return;
+  if (from < 0) from = 0;
+  if (to > vertex_count(model)) to = vertex_count(model);
+  const int32_t more_selected = was == 0 ? 1 : -1;
+  for (int32_t i = from; i < to; ++i) {
+    if (v[i].selected != was) continue;
+    v[i].selected = uint8_t(1 - was);
+    *model->selected_vertex_count += more_selected;
+    *model->unselected_vertex_count -= more_selected;
+  }
+}
+
 void set_name(ModelObject* object, const char* name) {
   if (object) std::snprintf(object->name, sizeof object->name, "%s", name);
 }
@@ -224,31 +240,8 @@ int32_t next_text_jitter() {
   return r % 4 - 2;
 }
 
-void select_vertices(ModelInterface* model, int32_t from, int32_t to) {
-  ModelVertex* v = vertex_array(model);
-  if (!v) return;
-  if (from < 0) from = 0;
-  if (to > vertex_count(model)) to = vertex_count(model);
-  for (int32_t i = from; i < to; ++i) {
-    if (v[i].selected != 0) continue;
-    v[i].selected = 1;
-    ++*model->selected_vertex_count;
-    --*model->unselected_vertex_count;
-  }
-}
-
-void deselect_vertices(ModelInterface* model, int32_t from, int32_t to) {
-  ModelVertex* v = vertex_array(model);
-  if (!v) return;
-  if (from < 0) from = 0;
-  if (to > vertex_count(model)) to = vertex_count(model);
-  for (int32_t i = from; i < to; ++i) {
-    if (v[i].selected != 1) continue;
-    v[i].selected = 0;
-    --*model->selected_vertex_count;
-    ++*model->unselected_vertex_count;
-  }
-}
+void select_vertices(ModelInterface* model, int32_t from, int32_t to) { flip_selection(model, from, to, 0); }
+void deselect_vertices(ModelInterface* model, int32_t from, int32_t to) { flip_selection(model, from, to, 1); }
 
 void place_reference_point(ModelObject* object, const ModelInterface* model, const TextBuildSettings& s,
                            int32_t wx, int32_t wy, bool follow) {
