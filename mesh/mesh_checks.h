@@ -59,17 +59,19 @@ inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0,
   return r;
 }
 
-// The selection counts agree with the selection bytes, and every face and edge names
-// existing vertices.
+// The selection counts agree with the selection bytes, every edge names existing vertices
+// and every face three distinct ones.
 inline std::string model_inconsistency(const MeshModel& m) {
   long on = 0, off = 0;
   for (int32_t i = 0; i < m.vertex_count; ++i) (m.vertex(i).selected == 1 ? on : off) += 1;
   if (on != m.selected_count || off != m.unselected_count) return "selection counts";
   if (m.vertex_count > int32_t(m.vertices.size()) || m.edge_count > int32_t(m.edges.size())) return "capacity";
   if (m.face_count != int32_t(m.faces.size()) || (m.face_count && m.face_array != m.faces.data())) return "face array";
-  for (int32_t f = 0; f < m.face_count; ++f)
-    for (int32_t c : m.faces[size_t(f)].corner)
+  for (const ModelFace& f : m.faces) {
+    for (int32_t c : f.corner)
       if (c < 0 || c >= m.vertex_count) return "face corner";
+    if (f.corner[0] == f.corner[1] || f.corner[1] == f.corner[2] || f.corner[0] == f.corner[2]) return "face corners";
+  }
   for (int32_t e = 0; e < m.edge_count; ++e)
     if (m.edges[size_t(e)].from >= m.vertex_count || m.edges[size_t(e)].to >= m.vertex_count) return "edge end";
   return "";
