@@ -3,7 +3,6 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -43,10 +42,7 @@ void make_letter(MeshModel& m) {
 }
 
 std::string scratch(const std::string& name) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = std::string(tmp ? tmp : "/tmp") + "/zel_mesh_output_" + std::to_string(getpid());
-  mkdir(dir.c_str(), 0700);
-  return dir + "/" + name;
+  return ::testing::TempDir() + "zel_mesh_output_" + std::to_string(getpid()) + "_" + name;
 }
 
 TEST(MeshOutput, FilesReadBackWithEveryTriangle) {
@@ -90,7 +86,6 @@ TEST(MeshOutput, FilesReadBackWithEveryTriangle) {
     std::remove(path.c_str());
     if (!companion.empty()) std::remove(companion.c_str());
   }
-  rmdir(scratch("").c_str());
 }
 
 // The picture looks at the front (+X) from the left: red front and green sides show, the
