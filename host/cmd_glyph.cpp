@@ -22,8 +22,6 @@
 // memory") on stderr and exits with 1; a glyph that is not in the font exits with 1 after
 // printing the (empty) program ("No character in font" goes to stderr when the font's
 // end line is met).
-#include <unistd.h>
-
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -60,17 +58,9 @@ const char* escape_name(int32_t code) {
   }
 }
 
-std::string default_table() {
-  char exe[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return kGlyphTableName;
-  std::string path(exe, size_t(n));
-  return glyph_table_in(path.substr(0, path.rfind('/') + 1));
-}
-
 int run(const std::vector<std::string>& given) {
   std::vector<std::string> args = given;
-  std::string table = default_table();
+  std::string table = glyph_table_in(zel_program_folder());
   zel_take_option(args, "--glyph-table", &table);
   if (args.size() != 2) return zel_usage("glyph");
   long code = 0;

@@ -19,7 +19,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -34,14 +33,6 @@
 #include "textbuilder/text_build.h"
 
 namespace {
-
-std::string table_beside_program() {
-  char exe[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return kGlyphTableName;
-  std::string path(exe, size_t(n));
-  return glyph_table_in(path.substr(0, path.rfind('/') + 1));
-}
 
 bool parse_colour(const std::string& text, uint8_t out[3]) {
   if (text.size() != 6) return false;
@@ -106,7 +97,7 @@ int run(const std::vector<std::string>& given) {
   std::memcpy(s.side_color, side, 3);
   std::memcpy(s.bevel_color, bevel, 3);
 
-  std::string out, png, table = table_beside_program();
+  std::string out, png, table = glyph_table_in(zel_program_folder());
   int32_t picture_width = 800;
   zel_take_option(args, "-o", &out);
   zel_take_option(args, "--png", &png);

@@ -1,6 +1,5 @@
 #pragma once
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <map>
 #include <sstream>
@@ -15,7 +14,7 @@
 // one place taken as one, every directed edge is used by exactly one triangle and its
 // reverse by exactly one other; no triangle has zero area; and the enclosed volume is
 // positive (the corners run counter-clockwise seen from outside). `problem` names the
-// first fault.
+// first faults.
 struct SurfaceReport {
   long triangles = 0, open_edges = 0, overused_edges = 0, flat_triangles = 0;
   double volume = 0;  // signed, in model units cubed
@@ -26,32 +25,30 @@ struct SurfaceReport {
 };
 
 inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0, int32_t last = -1) {
-  if (last < 0) last = m.face_count;
-  using Place = std::array<int32_t, 3>;
-  auto place = [&](int32_t i) { return Place{m.vertex(i).x, m.vertex(i).y, m.vertex(i).z}; };
+  using Place = std::array<double, 3>;
+  auto cross = [](const Place& a, const Place& b) {
+    return Place{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+  };
   std::map<std::pair<Place, Place>, int> uses;
   SurfaceReport r;
   std::ostringstream why;
-  for (int32_t f = first; f < last; ++f) {
-    const int32_t* c = m.faces[size_t(f)].corner;
-    ++r.triangles;
-    Place p[3] = {place(c[0]), place(c[1]), place(c[2])};
-    double u[3], v[3];
-    for (int k = 0; k < 3; ++k) u[k] = double(p[1][k]) - p[0][k], v[k] = double(p[2][k]) - p[0][k];
-    double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    if (n[0] == 0 && n[1] == 0 && n[2] == 0) {
-      if (r.flat_triangles++ == 0 && r.problem.empty()) why << "flat triangle " << f << "; ";
+  for (int32_t f = first; f < (last < 0 ? m.face_count : last); ++f, ++r.triangles) {
+    Place p[3], u, v;
+    for (int k = 0; k < 3; ++k) {
+      const ModelVertex& c = m.vertex(m.faces[size_t(f)].corner[k]);
+      p[k] = {double(c.x), double(c.y), double(c.z)};
     }
+    for (int k = 0; k < 3; ++k) u[k] = p[1][k] - p[0][k], v[k] = p[2][k] - p[0][k];
+    if (cross(u, v) == Place{0, 0, 0} && r.flat_triangles++ == 0) why << "flat triangle " << f << "; ";
+    Place n = cross(p[1], p[2]);
+    r.volume += (p[0][0] * n[0] + p[0][1] * n[1] + p[0][2] * n[2]) / 6;
     for (int k = 0; k < 3; ++k) ++uses[{p[k], p[(k + 1) % 3]}];
-    r.volume += (double(p[0][0]) * (double(p[1][1]) * p[2][2] - double(p[1][2]) * p[2][1]) -
-                 double(p[0][1]) * (double(p[1][0]) * p[2][2] - double(p[1][2]) * p[2][0]) +
-                 double(p[0][2]) * (double(p[1][0]) * p[2][1] - double(p[1][1]) * p[2][0])) / 6;
   }
   for (const auto& e : uses) {
     auto back = uses.find({e.first.second, e.first.first});
     int reverse = back == uses.end() ? 0 : back->second;
-    if (e.second > 1) ++r.overused_edges;
-    if (reverse == 0) ++r.open_edges;
+    r.overused_edges += e.second > 1;
+    r.open_edges += reverse == 0;
     if ((e.second > 1 || reverse == 0) && why.str().size() < 200)
       why << "edge (" << e.first.first[0] << "," << e.first.first[1] << "," << e.first.first[2] << ")->("
           << e.first.second[0] << "," << e.first.second[1] << "," << e.first.second[2] << ") used " << e.second
@@ -62,17 +59,19 @@ inline SurfaceReport check_closed_surface(const MeshModel& m, int32_t first = 0,
   return r;
 }
 
-// The selection counts agree with the selection bytes, and every face and edge names
-// existing vertices.
+// The selection counts agree with the selection bytes, every edge names existing vertices
+// and every face three distinct ones.
 inline std::string model_inconsistency(const MeshModel& m) {
   long on = 0, off = 0;
   for (int32_t i = 0; i < m.vertex_count; ++i) (m.vertex(i).selected == 1 ? on : off) += 1;
   if (on != m.selected_count || off != m.unselected_count) return "selection counts";
   if (m.vertex_count > int32_t(m.vertices.size()) || m.edge_count > int32_t(m.edges.size())) return "capacity";
   if (m.face_count != int32_t(m.faces.size()) || (m.face_count && m.face_array != m.faces.data())) return "face array";
-  for (int32_t f = 0; f < m.face_count; ++f)
-    for (int32_t c : m.faces[size_t(f)].corner)
+  for (const ModelFace& f : m.faces) {
+    for (int32_t c : f.corner)
       if (c < 0 || c >= m.vertex_count) return "face corner";
+    if (f.corner[0] == f.corner[1] || f.corner[1] == f.corner[2] || f.corner[0] == f.corner[2]) return "face corners";
+  }
   for (int32_t e = 0; e < m.edge_count; ++e)
     if (m.edges[size_t(e)].from >= m.vertex_count || m.edges[size_t(e)].to >= m.vertex_count) return "edge end";
   return "";
@@ -84,6 +83,13 @@ inline double projected_twice_area(const MeshModel& m, int32_t f) {
   const int32_t* c = m.faces[size_t(f)].corner;
   const ModelVertex &a = m.vertex(c[0]), &b = m.vertex(c[1]), &d = m.vertex(c[2]);
   return (double(b.y) - a.y) * (double(d.z) - a.z) - (double(b.z) - a.z) * (double(d.y) - a.y);
+}
+
+// The projected area of faces [first, last).
+inline double projected_area(const MeshModel& m, int32_t first, int32_t last) {
+  double twice = 0;
+  for (int32_t f = first; f < last; ++f) twice += projected_twice_area(m, f);
+  return twice / 2;
 }
 
 // Draws closed contours (Y, Z points at plane X = x) through the model's callbacks as the
@@ -106,4 +112,17 @@ inline void draw_contours(MeshModel& m, const std::vector<Contour>& contours, in
     mi.reserve_edges(*mi.edge_count + 1);
     mi.append_edge(*mi.vertex_count - 1, first);
   }
+}
+
+// The builder's sequence for a thick, filled letter without bevels, on the contours drawn:
+// fill the outline, copy everything (the fill's faces and the points it added with it) and
+// move the copy back by g. Answers the number of front faces, or -1 when an operation failed.
+inline int32_t make_solid(MeshModel& m, int32_t g) {
+  m.select_range(0, m.vertex_count, true);
+  if (m.iface.apply_to_selection(kModelFill, 0, 1, 0.0, 0.0) != 1) return -1;
+  int32_t front = m.face_count, copy = m.vertex_count;
+  m.select_range(0, copy, true);
+  if (m.iface.extrude_selection(kModelExtrudeCopy) != 1) return -1;
+  for (int32_t i = copy; i < m.vertex_count; ++i) m.vertex_array[i].x -= g;
+  return front;
 }

@@ -315,18 +315,6 @@ MeshModel::MeshModel() {
   std::memset(&objects.back(), 0, sizeof(ModelObject));
   parent_of.push_back(nullptr);
   current_object = parent_object = &objects.front();
-  iface.vertex_count = &vertex_count;
-  iface.edge_count = &edge_count;
-  iface.face_count = &face_count;
-  iface.selected_vertex_count = &selected_count;
-  iface.unselected_vertex_count = &unselected_count;
-  iface.vertices = &vertex_array;
-  iface.faces = &face_array;
-  iface.current_object = &current_object;
-  iface.parent_object = &parent_object;
-  iface.cursor_x = &cursor_x;
-  iface.cursor_y = &cursor_y;
-  iface.cursor_z = &cursor_z;
   iface.append_vertex = on_append_vertex;
   iface.append_edge = on_append_edge;
   iface.create_object = on_create_object;

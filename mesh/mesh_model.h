@@ -1,13 +1,10 @@
 #pragma once
 #include <cstdint>
-#include <deque>
-#include <string>
 #include <vector>
 
-#include "textbuilder/model_interface.h"
+#include "textbuilder/model_state.h"
 
-// A real model behind ModelInterface: vertices, edges, triangle faces and named objects,
-// the selection counts and the 3D cursor, with fill, bevel and extrusion that make real
+// A real model behind ModelInterface (faces are triangles, objects named), with fill, bevel and extrusion that make real
 // geometry.
 //
 // - Vertex and edge arrays have exactly the capacity the last reserve_vertices /
@@ -44,25 +41,9 @@ struct MeshTimes {
 
 // The callbacks carry no context: one model is active at a time, the one whose bind() was
 // called last (the constructor binds).
-struct MeshModel {
-  struct Edge {
-    int32_t from, to;
-  };
-
-  std::vector<ModelVertex> vertices;  // size = vertex capacity; vertex_count in use
-  std::vector<Edge> edges;            // size = edge capacity; edge_count in use
-  std::vector<ModelFace> faces;       // size = face_count
-  std::deque<ModelObject> objects;    // stable addresses; objects[0] is the root
+struct MeshModel : ModelState {
+  // objects[0] is the root.
   std::vector<ModelObject*> parent_of;  // parent given to create_object, per object
-
-  int32_t vertex_count = 0, edge_count = 0, face_count = 0;
-  int32_t selected_count = 0, unselected_count = 0;
-  int32_t cursor_x = 0, cursor_y = 0, cursor_z = 0;
-  ModelVertex* vertex_array = nullptr;
-  ModelFace* face_array = nullptr;
-  ModelObject* current_object = nullptr;
-  ModelObject* parent_object = nullptr;
-  int characters_done = 0;
   // Appends past the reserved capacity (a caller's fault; the model grows by one).
   int overflow_appends = 0;
   // Callbacks that could not get memory (they then left the model as it was).
@@ -73,15 +54,10 @@ struct MeshModel {
   int operations = 0;
   MeshTimes times;
 
-  ModelInterface iface{};
-
   MeshModel();
-  MeshModel(const MeshModel&) = delete;
-  MeshModel& operator=(const MeshModel&) = delete;
   ~MeshModel();
 
   void bind();
-  const ModelVertex& vertex(int32_t i) const { return vertex_array[i]; }
   // The object owning a face: the owner of its first corner.
   const ModelObject* face_owner(int32_t face) const;
   const ModelObject* parent(const ModelObject* o) const;

@@ -7,7 +7,6 @@
 #include FT_OUTLINE_H
 #include FT_TYPE1_TABLES_H
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "textbuilder/charstring.h"
+#include "textbuilder/corpus_fonts.h"
 #include "textbuilder/font_reader.h"
 #include "common/ui_recorder.h"
 
@@ -30,19 +30,6 @@ using Contours = std::vector<std::vector<Point>>;
 std::string corpus_dir() {
   const char* b = std::getenv("ZEL_BUILD_DIR");
   return std::string(b ? b : ".") + "/qel-corpus";
-}
-
-std::vector<std::string> fonts_in(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pfb") == 0) names.push_back(n.substr(0, n.size() - 4));
-    }
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // A contour whose last point repeats its first loses the repeat (FreeType does the same).
@@ -154,7 +141,7 @@ void check_family(const std::string& family, Tally& tally, int sample_every) {
   FT_Library ft;
   ASSERT_EQ(FT_Init_FreeType(&ft), 0);
   std::string dir = corpus_dir() + "/" + family;
-  std::vector<std::string> fonts = fonts_in(dir);
+  std::vector<std::string> fonts = font_names_in(dir, ".pfb");
   ASSERT_FALSE(fonts.empty()) << "no corpus fonts in " << dir;
   for (const std::string& font : fonts) {
     std::string pfb = dir + "/" + font + ".pfb", pfa = dir + "/" + font + ".pfa";
@@ -291,7 +278,7 @@ TEST(Corpus, PerCharacterScansFollowTheFontsEncoding) {
   long scans = 0, own_encoding = 0;
   for (const char* family : {"urw", "cyr", "culmus"}) {
     std::string dir = corpus_dir() + "/" + family;
-    for (const std::string& font : fonts_in(dir)) {
+    for (const std::string& font : font_names_in(dir, ".pfb")) {
       std::string pfb = dir + "/" + font + ".pfb";
       std::vector<NamedGlyph> all;
       ASSERT_EQ(load_all_glyphs(pfb.c_str(), &all), ScanDone);
