@@ -33,6 +33,20 @@ inline HWND find_picker() {
   return found;
 }
 
+// A visible popup at (0, 0) of its own class, with the default window procedure, to own the
+// picker as the host's window does.
+inline LRESULT CALLBACK host_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+inline HWND open_host(const char* class_name, int stock_brush, int width, int height) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = host_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(stock_brush));
+  wc.lpszClassName = class_name;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, class_name, "host", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+}
+
 // A step gets the picker's window and answers true when it is done.
 using Step = std::function<bool(HWND)>;
 

@@ -37,8 +37,6 @@ std::vector<uint8_t> file_of(const SheetPicture& s) {
 
 uint32_t rgb(const picker::PaletteColour& c) { return uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue; }
 
-LRESULT CALLBACK owner_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
 class Picker : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,14 +44,7 @@ class Picker : public ::testing::Test {
     ASSERT_NE(dll_, nullptr);
     export_ = reinterpret_cast<const void*>(GetProcAddress(dll_, "_GetPresetMapImage"));
     ASSERT_NE(export_, nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = owner_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = "PickerTestOwner";
-    RegisterClassA(&wc);
-    owner_ = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    owner_ = open_host("PickerTestOwner", GRAY_BRUSH, 300, 200);
     ASSERT_NE(owner_, nullptr);
   }
   void TearDown() override {
@@ -259,7 +250,7 @@ TEST_F(Picker, ASheetItCannotShowLeavesTheWindowEmptyAtItsFirstSize) {
 
 TEST_F(Picker, ATakenClassNameAnswersMinusOneAtOnceAndLeavesTheClassAndOwnerAlone) {
   WNDCLASSA mine = {};
-  mine.lpfnWndProc = owner_proc;
+  mine.lpfnWndProc = host_proc;
   mine.hInstance = dll_;
   mine.lpszClassName = kClass;
   ASSERT_TRUE(RegisterClassA(&mine));
@@ -276,7 +267,7 @@ TEST_F(Picker, ATakenClassNameAnswersMinusOneAtOnceAndLeavesTheClassAndOwnerAlon
   EXPECT_TRUE(IsWindowEnabled(owner_));
   WNDCLASSA wc = {};
   ASSERT_TRUE(GetClassInfoA(dll_, kClass, &wc));
-  EXPECT_EQ(wc.lpfnWndProc, owner_proc);
+  EXPECT_EQ(wc.lpfnWndProc, host_proc);
   EXPECT_TRUE(UnregisterClassA(kClass, dll_));
 }
 
