@@ -11,12 +11,6 @@
 #include "picker/stamp_grid.h"
 #include "tests/win32/pixels.h"
 
-namespace {
-
-LRESULT CALLBACK host_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 5) {
     std::fprintf(stderr, "usage: picker_demo SHEET OUT.bmp X Y\n");
@@ -31,14 +25,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "picker_demo: no _GetPresetMapImage in STAMPICK.dll\n");
     return 1;
   }
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = host_proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
-  wc.lpszClassName = "PickerDemoHost";
-  RegisterClassA(&wc);
-  HWND host = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, wc.hInstance, nullptr);
+  HWND host = picker_driver::open_host("PickerDemoHost", DKGRAY_BRUSH, GetSystemMetrics(SM_CXSCREEN),
+                                      GetSystemMetrics(SM_CYSCREEN));
 
   bool written = false, owner_disabled = false;
   RECT client = {};

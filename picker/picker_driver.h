@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -33,21 +32,34 @@ inline HWND find_picker() {
   return found;
 }
 
+// A visible popup at (0, 0) of its own class, with the default window procedure, to own the
+// picker as the host's window does.
+inline LRESULT CALLBACK host_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+inline HWND open_host(const char* class_name, int stock_brush, int width, int height) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = host_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(stock_brush));
+  wc.lpszClassName = class_name;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, class_name, "host", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+}
+
 // A step gets the picker's window and answers true when it is done.
 using Step = std::function<bool(HWND)>;
 
-// Runs the steps, one per timer tick (every 20 ms), while the picker is open. After
-// `give_up_ms` it closes the picker so that a stuck run cannot hang, and says so.
+// Runs the steps, one per timer tick (every 20 ms), while the picker is open. After 5 s it
+// closes the picker so that a stuck run cannot hang, and says so. One driver at a time.
 class Driver {
  public:
-  explicit Driver(std::vector<Step> steps, DWORD give_up_ms = 5000)
-      : steps_(std::move(steps)), give_up_ms_(give_up_ms), start_(GetTickCount()) {
+  explicit Driver(std::vector<Step> steps) : steps_(std::move(steps)), start_(GetTickCount()) {
+    current() = this;
     timer_ = SetTimer(nullptr, 0, 20, tick);
-    drivers()[timer_] = this;
   }
   ~Driver() {
     KillTimer(nullptr, timer_);
-    drivers().erase(timer_);
+    current() = nullptr;
   }
   Driver(const Driver&) = delete;
   Driver& operator=(const Driver&) = delete;
@@ -56,18 +68,17 @@ class Driver {
   bool gave_up() const { return gave_up_; }
 
  private:
-  static std::map<UINT_PTR, Driver*>& drivers() {
-    static std::map<UINT_PTR, Driver*> all;
-    return all;
+  static Driver*& current() {
+    static Driver* driver = nullptr;
+    return driver;
   }
-  static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
-    auto it = drivers().find(id);
-    if (it != drivers().end()) it->second->on_tick();
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current()) current()->on_tick();
   }
   void on_tick() {
     HWND w = find_picker();
     if (!w || !IsWindowVisible(w)) return;
-    if (GetTickCount() - start_ > give_up_ms_) {
+    if (GetTickCount() - start_ > 5000) {
       if (!gave_up_) PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
       gave_up_ = true;
       return;
@@ -77,7 +88,6 @@ class Driver {
 
   std::vector<Step> steps_;
   size_t next_ = 0;
-  DWORD give_up_ms_;
   DWORD start_;
   bool gave_up_ = false;
   UINT_PTR timer_ = 0;
