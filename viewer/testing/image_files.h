@@ -28,15 +28,10 @@ struct GifPlan {
   int sub_block = 255;               // data sub-block size
   bool zero_block_after_first = false;  // a zero-length sub-block after the first data block
   size_t cut_raster_at = SIZE_MAX;   // raster bytes kept (the file then just ends)
-  bool second_image = false;         // a second, all-1 image after the first
   const char* signature = "GIF89a";
 };
 Bytes MakeGif(const GifPlan& plan);
-// The LZW stream of `indices` (min code size s), before its split into sub-blocks.
-Bytes GifLiteralCodes(const std::vector<uint8_t>& indices, int s, bool end_code = true);
-// Codes of a given width packed least significant bit first.
-Bytes PackCodes(const std::vector<int>& codes, int width);
-// Codes each with its own width (code, width), packed the same way.
+// Codes each with its own width (code, width), packed least significant bit first.
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codes);
 // A GIF whose raster is the given bytes (already LZW) split into sub-blocks.
 Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster);
@@ -53,8 +48,6 @@ struct TgaPlan {
   size_t cut_at = SIZE_MAX;
 };
 Bytes MakeTga(const TgaPlan& plan);
-// A 16-bit pixel value as the TGA file stores it.
-uint16_t Tga16(Rgb c);
 
 struct CelPlan {
   int width = 1, height = 1;
