@@ -132,14 +132,10 @@ TEST(ViewerCorpus, PicturesAgreeWithImageMagick) {
   for (const CorpusFile& f : files) {
     SCOPED_TRACE(f.name + " (" + f.notes + ")");
     std::string path = dir + "/" + f.name;
-    std::vector<char> upper(path.begin(), path.end());
-    upper.push_back('\0');
-    ImageKind kind = ImageKindOf(upper.data());
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
+    std::string upper = path, name = path;  // the kind is picked from the upper-cased copy
     UiRecorder ui;
     LoadedImage image;
-    bool loaded = LoadImageOfKind(kind, name.data(), image, ui.table());
+    bool loaded = LoadImageOfKind(ImageKindOf(upper.data()), name.data(), image, ui.table());
     if (Has(f.notes, "reject")) {
       EXPECT_FALSE(loaded);
       EXPECT_EQ(ui.boxes.size(), 1u);
