@@ -97,6 +97,8 @@ class ViewerLoad : public ::testing::Test {
 
 // ---------------------------------------------------------------- kinds and palette rule
 
+Bytes RgbOf(const ImagePalette& p, int i) { return {p.entries[i].red, p.entries[i].green, p.entries[i].blue}; }
+
 TEST(ImageKindOfTest, UpperCasesAndPicksByFirstMatchingSuffix) {
   struct Case {
     const char* name;
@@ -218,7 +220,7 @@ TEST_F(ViewerLoad, GifPaletteKeepsTheUpperSixBits) {
   ASSERT_TRUE(Load(kImageGif, MakeGif(Gif(2, 1, {0, 1})), "pic.gif"));
   ImagePalette p = BuildImagePalette(image);
   EXPECT_EQ(p.count, 256);
-  EXPECT_EQ((Bytes{p.entries[0].red, p.entries[0].green, p.entries[0].blue}), (Bytes{0xFC, 0x80, 0x00}));
+  EXPECT_EQ(RgbOf(p, 0), (Bytes{0xFC, 0x80, 0x00}));
 }
 
 // LZW code sequences worked by hand (minimum code size 2: clear 4, end 5, first free 6).
@@ -375,19 +377,13 @@ TEST_F(ViewerLoad, TrueColourImageGetsTheFixedPalette) {
   ASSERT_TRUE(Load(kImageTga, MakeTga(Tga(2, 24, 0, 1, 1, {kRed})), "a.tga"));
   ImagePalette p = BuildImagePalette(image);
   ASSERT_EQ(p.count, 256);
-  struct {
-    int i, r, g, b;
-  } entries[] = {{0, 0, 0, 0}, {1, 32, 0, 0}, {9, 32, 32, 0}, {64, 0, 0, 64}, {255, 224, 224, 192}};
-  for (auto e : entries) {
-    EXPECT_EQ(p.entries[e.i].red, e.r) << e.i;
-    EXPECT_EQ(p.entries[e.i].green, e.g) << e.i;
-    EXPECT_EQ(p.entries[e.i].blue, e.b) << e.i;
-  }
+  const std::pair<int, Bytes> entries[] = {
+      {0, {0, 0, 0}}, {1, {32, 0, 0}}, {9, {32, 32, 0}}, {64, {0, 0, 64}}, {255, {224, 224, 192}}};
+  for (const auto& [i, rgb] : entries) EXPECT_EQ(RgbOf(p, i), rgb) << i;
 }
 
 TEST_F(ViewerLoad, HugeTgaIsOutOfMemoryBeforeAllocating) {
-  TgaPlan s = Tga(2, 24, 0, 65535, 65535, {});
-  EXPECT_FALSE(Load(kImageTga, MakeTga(s), "huge.tga"));
+  EXPECT_FALSE(Load(kImageTga, MakeTga(Tga(2, 24, 0, 65535, 65535, {})), "huge.tga"));
   ExpectBox({"Out of memory"});
 }
 
