@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   colour.pad_to_even = true;
   put("cel/flc.cel", MakeFlcCel(4, 2, {colour, {11, FlcColourBody({{2, {{63, 63, 63}}}})},
                                        {15, FlcByteRunBody({{2, 1, -2, 3, 4}, {4, 0}})}}));
-  put("cel/flc-copy.cel", MakeFlcCel(3, 2, {{16, FlcCopyBody({1, 2, 3, 4, 5, 6})}}));
+  put("cel/flc-copy.cel", MakeFlcCel(3, 2, {{16, {1, 2, 3, 4, 5, 6}}}));
 
   BmpPlan bmp;
   bmp.width = 3;

@@ -395,31 +395,31 @@ std::vector<CelCase> CelCases() {
     cases.push_back({"plain pixels cut short", cut, false, error});
   }
   cases.push_back({"FLC layout, one 256-level packet of count 0",
-                   MakeFlcCel(2, 1, {{4, FlcColourBody({{0, Grey(256, 1)}})}, {16, FlcCopyBody({7, 200})}}), true, {},
+                   MakeFlcCel(2, 1, {{4, FlcColourBody({{0, Grey(256, 1)}})}, {16, {7, 200}}}), true, {},
                    {{7, 200}}, {{0, {0, 0, 0}}, {128, {128, 128, 128}}, {255, {255, 255, 255}}}});
   cases.push_back({"FLC 64-level colours times 4, skip and count",
-                   MakeFlcCel(1, 1, {{11, FlcColourBody({{3, {{1, 2, 3}}}, {1, {{63, 0, 0}}}})}, {16, FlcCopyBody({3})}}),
+                   MakeFlcCel(1, 1, {{11, FlcColourBody({{3, {{1, 2, 3}}}, {1, {{63, 0, 0}}}})}, {16, {3}}}),
                    true, {}, {{3}}, {{3, {4, 8, 12}}, {5, {252, 0, 0}}, {4, {0, 0, 0}}}});
   cases.push_back({"FLC colours past index 255 are dropped",
-                   MakeFlcCel(1, 1, {{4, FlcColourBody({{250, Grey(10, 20)}})}, {16, FlcCopyBody({1})}}), true, {},
+                   MakeFlcCel(1, 1, {{4, FlcColourBody({{250, Grey(10, 20)}})}, {16, {1}}}), true, {},
                    {{1}}, {{250, {0, 0, 0}}, {255, {100, 100, 100}}, {0, {0, 0, 0}}}});
   {
     // A 7-byte colour body padded to 8: the copy chunk stands one byte further on.
     FlcChunk colour{4, FlcColourBody({{0, {{9, 9, 9}}}})};
     colour.pad_to_even = true;
-    cases.push_back({"odd colour chunk padded to even", MakeFlcCel(2, 1, {colour, {16, FlcCopyBody({0, 0})}}), true,
+    cases.push_back({"odd colour chunk padded to even", MakeFlcCel(2, 1, {colour, {16, {0, 0}}}), true,
                      {}, {{0, 0}}, {{0, {9, 9, 9}}}});
   }
   cases.push_back({"FLC byte run: runs and copies cut at the row end",
                    MakeFlcCel(4, 2, {{15, FlcByteRunBody({{3, 5, -2, 6, 7}, {-5, 1, 2, 3, 4, 9}})}}), true, {},
                    {{5, 5, 5, 6}, {1, 2, 3, 4}}});
-  cases.push_back({"chunk size below 6", MakeFlcCel(1, 1, {{16, FlcCopyBody({1}), 3}}), false,
+  cases.push_back({"chunk size below 6", MakeFlcCel(1, 1, {{16, {1}, 3}}), false,
                    invalid});
   {
-    Bytes bad = MakeFlcCel(2, 1, {{16, FlcCopyBody({1, 2})}});
+    Bytes bad = MakeFlcCel(2, 1, {{16, {1, 2}}});
     put_le16(bad.data() + 128 + 4, 0xF100);
     cases.push_back({"first frame not of type 0xF1FA", bad, false, invalid});
-    Bytes cut = MakeFlcCel(2, 1, {{4, FlcColourBody({{0, {{1, 1, 1}}}})}, {16, FlcCopyBody({1, 2})}});
+    Bytes cut = MakeFlcCel(2, 1, {{4, FlcColourBody({{0, {{1, 1, 1}}}})}, {16, {1, 2}}});
     cut.resize(cut.size() - 1);
     cases.push_back({"copy chunk cut short", cut, false, error});
   }

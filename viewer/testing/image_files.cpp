@@ -238,8 +238,6 @@ Bytes FlcColourBody(const std::vector<std::pair<int, std::vector<Rgb>>>& packets
   return out;
 }
 
-Bytes FlcCopyBody(const std::vector<uint8_t>& indices) { return Bytes(indices.begin(), indices.end()); }
-
 Bytes FlcByteRunBody(const std::vector<std::vector<int8_t>>& row_codes) {
   Bytes out;
   for (const auto& row : row_codes) {

@@ -64,9 +64,8 @@ struct FlcChunk {
   bool pad_to_even = false;    // one zero byte after an odd-sized body, counted in its size
 };
 Bytes MakeFlcCel(int width, int height, const std::vector<FlcChunk>& chunks);
-// Chunk bodies.
+// Chunk bodies (a copy chunk, type 16, holds the indices as they stand).
 Bytes FlcColourBody(const std::vector<std::pair<int, std::vector<Rgb>>>& packets);  // (skip, colours)
-Bytes FlcCopyBody(const std::vector<uint8_t>& indices);
 Bytes FlcByteRunBody(const std::vector<std::vector<int8_t>>& row_codes);  // per row: the codes and bytes
 
 struct BmpPlan {
