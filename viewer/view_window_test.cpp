@@ -20,16 +20,15 @@ struct FakeProfile {
 
   ProfileTable table() { return ProfileTable{this, get_string, get_int, write_string}; }
 
-  static FakeProfile& of(void* c) { return *static_cast<FakeProfile*>(c); }
-  static const std::string* find(void* c, const char* section, const char* key) {
-    auto it = of(c).values.find(std::string(section) + "|" + key);
-    return it == of(c).values.end() ? nullptr : &it->second;
+  static std::string* find(void* c, const char* section, const char* key) {
+    auto& values = static_cast<FakeProfile*>(c)->values;
+    auto it = values.find(std::string(section) + "|" + key);
+    return it == values.end() ? nullptr : &it->second;
   }
   static uint32_t get_string(void* c, const char* section, const char* key, const char* fallback, char* buf,
                              uint32_t size) {
     const std::string* v = find(c, section, key);
-    std::string text = v ? *v : fallback;
-    text = text.substr(0, size - 1);
+    const std::string text = (v ? *v : std::string(fallback)).substr(0, size - 1);
     std::memcpy(buf, text.c_str(), text.size() + 1);
     return uint32_t(text.size());
   }
@@ -38,7 +37,7 @@ struct FakeProfile {
     return v ? int32_t(std::strtol(v->c_str(), nullptr, 10)) : fallback;
   }
   static bool write_string(void* c, const char* section, const char* key, const char* value) {
-    of(c).values[std::string(section) + "|" + key] = value;
+    static_cast<FakeProfile*>(c)->values[std::string(section) + "|" + key] = value;
     return true;
   }
 };
