@@ -378,53 +378,44 @@ struct CelCase {
 
 std::vector<CelCase> CelCases() {
   const ExpectedBox invalid{" is NOT a valid CEL file"}, error{"Error reading CEL file", "Viewer"};
-  std::vector<CelCase> cases;
   CelPlan plain;
   plain.width = 3;
   plain.height = 2;
   plain.palette = {{63, 0, 1}, {2, 3, 4}};
   plain.indices = {0, 1, 0, 1, 1, 0};
-  cases.push_back({"plain layout, 63 becomes 252", MakePlainCel(plain), true, {}, {{0, 1, 0}, {1, 1, 0}},
-                   {{0, {252, 0, 4}}, {1, {8, 12, 16}}}});
-  {
-    CelPlan s = plain;
-    s.width = -3;
-    cases.push_back({"negative width", MakePlainCel(s), false, invalid});
-    Bytes cut = MakePlainCel(plain);
-    cut.resize(cut.size() - 1);
-    cases.push_back({"plain pixels cut short", cut, false, error});
-  }
-  cases.push_back({"FLC layout, one 256-level packet of count 0",
-                   MakeFlcCel(2, 1, {{4, FlcColourBody({{0, Grey(256, 1)}})}, {16, {7, 200}}}), true, {},
-                   {{7, 200}}, {{0, {0, 0, 0}}, {128, {128, 128, 128}}, {255, {255, 255, 255}}}});
-  cases.push_back({"FLC 64-level colours times 4, skip and count",
-                   MakeFlcCel(1, 1, {{11, FlcColourBody({{3, {{1, 2, 3}}}, {1, {{63, 0, 0}}}})}, {16, {3}}}),
-                   true, {}, {{3}}, {{3, {4, 8, 12}}, {5, {252, 0, 0}}, {4, {0, 0, 0}}}});
-  cases.push_back({"FLC colours past index 255 are dropped",
-                   MakeFlcCel(1, 1, {{4, FlcColourBody({{250, Grey(10, 20)}})}, {16, {1}}}), true, {},
-                   {{1}}, {{250, {0, 0, 0}}, {255, {100, 100, 100}}, {0, {0, 0, 0}}}});
-  {
-    // A 7-byte colour body padded to 8: the copy chunk stands one byte further on.
-    FlcChunk colour{4, FlcColourBody({{0, {{9, 9, 9}}}})};
-    colour.pad_to_even = true;
-    cases.push_back({"odd colour chunk padded to even", MakeFlcCel(2, 1, {colour, {16, {0, 0}}}), true,
-                     {}, {{0, 0}}, {{0, {9, 9, 9}}}});
-  }
-  cases.push_back({"FLC byte run: runs and copies cut at the row end",
-                   MakeFlcCel(4, 2, {{15, FlcByteRunBody({{3, 5, -2, 6, 7}, {-5, 1, 2, 3, 4, 9}})}}), true, {},
-                   {{5, 5, 5, 6}, {1, 2, 3, 4}}});
-  cases.push_back({"chunk size below 6", MakeFlcCel(1, 1, {{16, {1}, 3}}), false,
-                   invalid});
-  {
-    Bytes bad = MakeFlcCel(2, 1, {{16, {1, 2}}});
-    put_le16(bad.data() + 128 + 4, 0xF100);
-    cases.push_back({"first frame not of type 0xF1FA", bad, false, invalid});
-    Bytes cut = MakeFlcCel(2, 1, {{4, FlcColourBody({{0, {{1, 1, 1}}}})}, {16, {1, 2}}});
-    cut.resize(cut.size() - 1);
-    cases.push_back({"copy chunk cut short", cut, false, error});
-  }
-  cases.push_back({"neither layout", Bytes(200, 0x11), false, invalid});
-  return cases;
+  CelPlan negative = plain;
+  negative.width = -3;
+  Bytes plain_cut = MakePlainCel(plain);
+  plain_cut.pop_back();
+  Bytes other_frame = MakeFlcCel(2, 1, {{16, {1, 2}}});
+  put_le16(other_frame.data() + 128 + 4, 0xF100);
+  Bytes flc_cut = MakeFlcCel(2, 1, {{4, FlcColourBody({{0, {{1, 1, 1}}}})}, {16, {1, 2}}});
+  flc_cut.pop_back();
+  // A 7-byte colour body padded to 8: the copy chunk stands one byte further on.
+  const FlcChunk odd{4, FlcColourBody({{0, {{9, 9, 9}}}}), 0, true};
+  return {
+      {"plain layout, 63 becomes 252", MakePlainCel(plain), true, {}, {{0, 1, 0}, {1, 1, 0}},
+       {{0, {252, 0, 4}}, {1, {8, 12, 16}}}},
+      {"negative width", MakePlainCel(negative), false, invalid},
+      {"plain pixels cut short", plain_cut, false, error},
+      {"FLC layout, one 256-level packet of count 0",
+       MakeFlcCel(2, 1, {{4, FlcColourBody({{0, Grey(256, 1)}})}, {16, {7, 200}}}), true, {}, {{7, 200}},
+       {{0, {0, 0, 0}}, {128, {128, 128, 128}}, {255, {255, 255, 255}}}},
+      {"FLC 64-level colours times 4, skip and count",
+       MakeFlcCel(1, 1, {{11, FlcColourBody({{3, {{1, 2, 3}}}, {1, {{63, 0, 0}}}})}, {16, {3}}}), true, {}, {{3}},
+       {{3, {4, 8, 12}}, {5, {252, 0, 0}}, {4, {0, 0, 0}}}},
+      {"FLC colours past index 255 are dropped",
+       MakeFlcCel(1, 1, {{4, FlcColourBody({{250, Grey(10, 20)}})}, {16, {1}}}), true, {}, {{1}},
+       {{250, {0, 0, 0}}, {255, {100, 100, 100}}, {0, {0, 0, 0}}}},
+      {"odd colour chunk padded to even", MakeFlcCel(2, 1, {odd, {16, {0, 0}}}), true, {}, {{0, 0}}, {{0, {9, 9, 9}}}},
+      {"FLC byte run: runs and copies cut at the row end",
+       MakeFlcCel(4, 2, {{15, FlcByteRunBody({{3, 5, -2, 6, 7}, {-5, 1, 2, 3, 4, 9}})}}), true, {},
+       {{5, 5, 5, 6}, {1, 2, 3, 4}}},
+      {"chunk size below 6", MakeFlcCel(1, 1, {{16, {1}, 3}}), false, invalid},
+      {"first frame not of type 0xF1FA", other_frame, false, invalid},
+      {"copy chunk cut short", flc_cut, false, error},
+      {"neither layout", Bytes(200, 0x11), false, invalid},
+  };
 }
 
 TEST_F(ViewerLoad, CelFilesGiveTheirPictureOrTheirBox) {
