@@ -68,68 +68,41 @@ void AppendSubBlocks(Bytes& out, const Bytes& data, int block, bool zero_after_f
   out.push_back(0);
 }
 
-Bytes GifHeader(const GifPlan& plan) {
+}  // namespace
+
+Bytes MakeGif(const GifPlan& plan) {
   Bytes out(plan.signature, plan.signature + 6);
   append_le16(out, uint16_t(plan.width));
   append_le16(out, uint16_t(plan.height));
-  int bits = TableBits(plan.palette.size());
-  out.push_back(uint8_t((plan.global_table ? 0x80 : 0) | (bits - 1)));
-  out.push_back(0);
-  out.push_back(0);
+  const int bits = TableBits(plan.palette.size());
+  out.insert(out.end(), {uint8_t((plan.global_table ? 0x80 : 0) | (bits - 1)), 0, 0});
   if (plan.global_table) {
     std::vector<Rgb> table = plan.palette;
     table.resize(size_t(1) << bits, Rgb{0, 0, 0});
     AppendTable(out, table);
   }
-  return out;
-}
-
-void AppendDescriptor(Bytes& out, int width, int height, uint8_t flags) {
-  out.push_back(0x2C);
-  append_le16(out, 0);
-  append_le16(out, 0);
-  append_le16(out, uint16_t(width));
-  append_le16(out, uint16_t(height));
-  out.push_back(flags);
-}
-
-}  // namespace
-
-Bytes MakeGif(const GifPlan& plan) {
-  Bytes out = GifHeader(plan);
   if (plan.comment) out.insert(out.end(), {0x21, 0xFE, 5, 'h', 'e', 'l', 'l', 'o', 0});
   uint8_t flags = plan.interlaced_flag ? 0x40 : 0;
   std::vector<Rgb> local = plan.local_table;
   if (!local.empty()) {
-    int bits = TableBits(local.size());
-    local.resize(size_t(1) << bits, Rgb{0, 0, 0});
-    flags |= uint8_t(0x80 | (bits - 1));
+    int local_bits = TableBits(local.size());
+    local.resize(size_t(1) << local_bits, Rgb{0, 0, 0});
+    flags |= uint8_t(0x80 | (local_bits - 1));
   }
-  AppendDescriptor(out, plan.width, plan.height, flags);
+  out.push_back(0x2C);  // the image descriptor, at 0, 0
+  for (int v : {0, 0, plan.width, plan.height}) append_le16(out, uint16_t(v));
+  out.push_back(flags);
   AppendTable(out, local);
   out.push_back(uint8_t(plan.min_code_size));
   int s = plan.min_code_size < 2 ? 2 : plan.min_code_size > 11 ? 11 : plan.min_code_size;
-  Bytes raster = GifLiteralCodes(plan.indices, s);
+  Bytes raster = plan.raster.empty() ? GifLiteralCodes(plan.indices, s) : plan.raster;
   bool cut = plan.cut_raster_at < raster.size();
   if (cut) raster.resize(plan.cut_raster_at);
   AppendSubBlocks(out, raster, plan.sub_block, plan.zero_block_after_first);
-  if (cut) {
+  if (cut)
     out.pop_back();  // the file ends inside the raster
-    return out;
-  }
-  out.push_back(0x3B);
-  return out;
-}
-
-Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster) {
-  GifPlan plan;
-  plan.width = width;
-  plan.height = height;
-  Bytes out = GifHeader(plan);
-  AppendDescriptor(out, width, height, 0);
-  out.push_back(uint8_t(min_code_size));
-  AppendSubBlocks(out, raster, 255, false);
-  out.push_back(0x3B);
+  else
+    out.push_back(0x3B);
   return out;
 }
 

@@ -21,6 +21,7 @@ struct GifPlan {
   std::vector<Rgb> palette{{0, 0, 0}, {255, 255, 255}};  // global table: 2, 4, ... 256 entries
   bool global_table = true;
   std::vector<uint8_t> indices;      // the raster, width x height unless a test wants otherwise
+  Bytes raster;                      // when not empty: these LZW bytes instead of the indices'
   int min_code_size = 2;             // written as is (even out of range)
   std::vector<Rgb> local_table;      // written behind the image descriptor when not empty
   bool interlaced_flag = false;
@@ -33,8 +34,6 @@ struct GifPlan {
 Bytes MakeGif(const GifPlan& plan);
 // Codes each with its own width (code, width), packed least significant bit first.
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codes);
-// A GIF whose raster is the given bytes (already LZW) split into sub-blocks.
-Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster);
 
 struct TgaPlan {
   int type = 2;           // 2 uncompressed, 10 run-length
