@@ -61,27 +61,26 @@ struct CorpusFile {
 // Files our own writers add to the corpus.
 std::vector<CorpusFile> WriteOwnFiles(const std::string& dir) {
   std::vector<CorpusFile> files;
-  std::vector<Rgb> px;
-  for (int y = 0; y < 9; ++y)
-    for (int x = 0; x < 11; ++x) px.push_back(Rgb{uint8_t(x * 23), uint8_t(y * 28), uint8_t((x ^ y) * 16)});
+  auto add = [&](const char* name, const Bytes& bytes, const char* notes) {
+    WriteBytes(dir + "/" + name, bytes);
+    files.push_back({name, notes});
+  };
   TgaPlan tga;
   tga.width = 11;
   tga.height = 9;
-  tga.pixels = px;
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 11; ++x) tga.pixels.push_back(Rgb{uint8_t(x * 23), uint8_t(y * 28), uint8_t((x ^ y) * 16)});
   tga.depth = 16;
   tga.descriptor = 0x20;
-  WriteBytes(dir + "/o-16.tga", MakeTga(tga));
-  files.push_back({"o-16.tga", "tga16"});
+  add("o-16.tga", MakeTga(tga), "tga16");
   tga.type = 10;
   tga.descriptor = 0;
-  WriteBytes(dir + "/o-16-rle.tga", MakeTga(tga));
-  files.push_back({"o-16-rle.tga", "tga16"});
+  add("o-16-rle.tga", MakeTga(tga), "tga16");
   // Long runs of one colour that run over row ends.
   tga.depth = 24;
   tga.runs_only = true;
   for (size_t i = 0; i < tga.pixels.size(); ++i) tga.pixels[i] = i / 15 % 2 ? Rgb{250, 10, 10} : Rgb{10, 10, 250};
-  WriteBytes(dir + "/o-24-rows.tga", MakeTga(tga));
-  files.push_back({"o-24-rows.tga", "-"});
+  add("o-24-rows.tga", MakeTga(tga), "-");
 
   BmpPlan bmp;
   bmp.width = 7;
@@ -94,15 +93,13 @@ std::vector<CorpusFile> WriteOwnFiles(const std::string& dir) {
   // run of 7 of 3; end of line. Top row: absolute 1 2 3 (two bytes, a whole word), a delta
   // of (2, 0), a run of 2 of 1; end of bitmap.
   bmp.bits_data = {5, 0x12, 2, 0x33, 0, 0, 7, 0x33, 0, 0, 0, 3, 0x12, 0x30, 0, 2, 2, 0, 2, 0x11, 0, 1};
-  WriteBytes(dir + "/o-rle4.bmp", MakeBmp(bmp));
-  files.push_back({"o-rle4.bmp", "-"});
+  add("o-rle4.bmp", MakeBmp(bmp), "-");
   bmp = BmpPlan{};
   bmp.width = 3;
   bmp.height = 2;
   bmp.bits = 32;
   bmp.bits_data = {1, 2, 3, 0, 40, 50, 60, 0, 200, 100, 0, 0, 9, 9, 9, 0, 0, 0, 255, 0, 255, 255, 255, 0};
-  WriteBytes(dir + "/o-32.bmp", MakeBmp(bmp));
-  files.push_back({"o-32.bmp", "-"});
+  add("o-32.bmp", MakeBmp(bmp), "-");
 
   // ImageMagick's 8-bit BMP turned top-down: rows reversed, height negated.
   std::ifstream in(dir + "/b-8.bmp", std::ios::binary);
@@ -115,8 +112,7 @@ std::vector<CorpusFile> WriteOwnFiles(const std::string& dir) {
     for (int32_t r = height; r-- > 0;)
       flipped.insert(flipped.end(), b8.begin() + long(offset + size_t(r) * row), b8.begin() + long(offset + size_t(r + 1) * row));
     put_le32(&flipped[22], uint32_t(-height));
-    WriteBytes(dir + "/o-topdown.bmp", flipped);
-    files.push_back({"o-topdown.bmp", "-"});
+    add("o-topdown.bmp", flipped, "-");
   }
   return files;
 }
@@ -132,14 +128,10 @@ TEST(ViewerCorpus, PicturesAgreeWithImageMagick) {
   for (const CorpusFile& f : files) {
     SCOPED_TRACE(f.name + " (" + f.notes + ")");
     std::string path = dir + "/" + f.name;
-    std::vector<char> upper(path.begin(), path.end());
-    upper.push_back('\0');
-    ImageKind kind = ImageKindOf(upper.data());
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
+    std::string upper = path, name = path;  // the kind is picked from the upper-cased copy
     UiRecorder ui;
     LoadedImage image;
-    bool loaded = LoadImageOfKind(kind, name.data(), image, ui.table());
+    bool loaded = LoadImageOfKind(ImageKindOf(upper.data()), name.data(), image, ui.table());
     if (Has(f.notes, "reject")) {
       EXPECT_FALSE(loaded);
       EXPECT_EQ(ui.boxes.size(), 1u);

@@ -33,8 +33,10 @@ int main(int argc, char** argv) {
   gif.sub_block = 7;
   put("gif/local-table.gif", MakeGif(gif));
   // Real LZW strings: clear, 0, 6, 1, 7, end at minimum code size 2.
-  put("gif/strings.gif",
-      MakeGifWithRaster(7, 1, 2, PackCodes(std::vector<std::pair<int, int>>{{4, 3}, {0, 3}, {6, 3}, {1, 3}, {7, 4}, {5, 4}})));
+  GifPlan strings;
+  strings.width = 7;
+  strings.raster = PackCodes({{4, 3}, {0, 3}, {6, 3}, {1, 3}, {7, 4}, {5, 4}});
+  put("gif/strings.gif", MakeGif(strings));
 
   std::vector<Rgb> px;
   for (int i = 0; i < 24; ++i) px.push_back(Rgb{uint8_t(i * 10), uint8_t(i < 12 ? 5 : 200), 7});
@@ -62,7 +64,7 @@ int main(int argc, char** argv) {
   colour.pad_to_even = true;
   put("cel/flc.cel", MakeFlcCel(4, 2, {colour, {11, FlcColourBody({{2, {{63, 63, 63}}}})},
                                        {15, FlcByteRunBody({{2, 1, -2, 3, 4}, {4, 0}})}}));
-  put("cel/flc-copy.cel", MakeFlcCel(3, 2, {{16, FlcCopyBody({1, 2, 3, 4, 5, 6})}}));
+  put("cel/flc-copy.cel", MakeFlcCel(3, 2, {{16, {1, 2, 3, 4, 5, 6}}}));
 
   BmpPlan bmp;
   bmp.width = 3;

@@ -31,21 +31,28 @@ void FillIndexedTable(LoadedImage& image, int scale) {
   }
 }
 
-// Steps 3 to 7 of the sequence for an 8-bit kind; false (and the box shown) on failure.
-bool PrepareIndexed(LoadedImage& image, int scale, const UiTable& ui) {
+// The header block (with room for `colours` entries) and the pixel block of an image of
+// the probed size; false (the box shown, nothing held) when either cannot be had.
+bool AllocateBlocks(LoadedImage& image, int bits, uint32_t colours, const UiTable& ui) {
   image.stride = StrideOf(image.width);
-  uint64_t bytes = uint64_t(image.stride) * uint64_t(image.height);
-  if (!AllocateHeader(image, 256 * 4)) {
+  uint64_t bytes = uint64_t(image.stride) * uint64_t(image.height) * uint64_t(bits / 8);
+  if (!AllocateHeader(image, colours * 4)) {
     WarnFormatted(ui, kOutOfMemory);
     return false;
   }
-  FillMadeHeader(image, 8, uint32_t(bytes), 256);
-  FillIndexedTable(image, scale);
+  FillMadeHeader(image, bits, bytes <= 0xFFFFFFFFu ? uint32_t(bytes) : 0, colours);
   if (!AllocatePixels(image, bytes)) {
     WarnFormatted(ui, kOutOfMemory);
     ReleaseImage(image);
     return false;
   }
+  return true;
+}
+
+// Steps 3 to 7 of the sequence for an 8-bit kind; false (and the box shown) on failure.
+bool PrepareIndexed(LoadedImage& image, int scale, const UiTable& ui) {
+  if (!AllocateBlocks(image, 8, 256, ui)) return false;
+  FillIndexedTable(image, scale);
   return true;
 }
 
@@ -79,18 +86,7 @@ bool LoadTgaChecked(char* name, LoadedImage& image, const UiTable& ui) {
   ReleaseImage(image);
   image.width = probe.width;
   image.height = probe.height;
-  image.stride = StrideOf(image.width);
-  uint64_t bytes = uint64_t(image.stride) * uint64_t(image.height) * 3;
-  if (!AllocateHeader(image, 0)) {
-    WarnFormatted(ui, kOutOfMemory);
-    return false;
-  }
-  FillMadeHeader(image, 24, bytes <= 0xFFFFFFFFu ? uint32_t(bytes) : 0, 0);
-  if (!AllocatePixels(image, bytes)) {
-    WarnFormatted(ui, kOutOfMemory);
-    ReleaseImage(image);
-    return false;
-  }
+  if (!AllocateBlocks(image, 24, 0, ui)) return false;
   if (!ReadTga(name, false, image)) {
     WarnFormatted(ui, "Error reading TGA file");
     ReleaseImage(image);

@@ -3,35 +3,34 @@
 #include <cstring>
 #include <vector>
 
+#include "common/bytes.h"
 #include "viewer/reader_file.h"
 
 namespace {
 
+// The header fields the reader uses (the first-entry index and the origin are not).
 struct TgaHeader {
   int id_length, map_type, image_type;
-  long map_first, map_length;
+  long map_length;
   int map_entry_bits;
-  long x_origin, y_origin, width, height;
+  long width, height;
   int depth, descriptor;
 };
 
-// Reads the 18 header bytes field by field; false at an early end of the file.
+// Reads the 18 header bytes; false at an early end of the file.
 bool ReadHeader(ImageFile& f, TgaHeader& h) {
-  h.id_length = f.get8();
-  h.map_type = f.get8();
-  h.image_type = f.get8();
-  h.map_first = f.get16();
-  h.map_length = f.get16();
-  h.map_entry_bits = f.get8();
-  h.x_origin = f.get16();
-  h.y_origin = f.get16();
-  h.width = f.get16();
-  h.height = f.get16();
-  h.depth = f.get8();
-  h.descriptor = f.get8();
-  return h.id_length >= 0 && h.map_type >= 0 && h.image_type >= 0 && h.map_first >= 0 && h.map_length >= 0 &&
-         h.map_entry_bits >= 0 && h.x_origin >= 0 && h.y_origin >= 0 && h.width >= 0 && h.height >= 0 &&
-         h.depth >= 0 && h.descriptor >= 0;
+  uint8_t b[18];
+  if (f.read(b, sizeof b) != sizeof b) return false;
+  h.id_length = b[0];
+  h.map_type = b[1];
+  h.image_type = b[2];
+  h.map_length = get_le16(b + 5);
+  h.map_entry_bits = b[7];
+  h.width = get_le16(b + 12);
+  h.height = get_le16(b + 14);
+  h.depth = b[16];
+  h.descriptor = b[17];
+  return true;
 }
 
 int PixelBytes(int depth) { return depth == 16 ? 2 : depth == 24 ? 3 : 4; }

@@ -28,11 +28,10 @@ std::vector<Rgb> test_palette() {
   for (int i = 0; i < 256; ++i) p[i] = {uint8_t(i), uint8_t(255 - i), uint8_t((i * 37 + 3) & 255)};
   return p;
 }
-uint8_t test_index(int x, int y) { return uint8_t(x * 7 + y * 13); }
 std::vector<Bytes> index_rows(int w, int h) {
   std::vector<Bytes> rows(h, Bytes(w));
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) rows[y][x] = test_index(x, y);
+    for (int x = 0; x < w; ++x) rows[y][x] = uint8_t(x * 7 + y * 13);
   return rows;
 }
 

@@ -12,12 +12,6 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
   return std::fclose(f) == 0 && ok;
 }
 
-Bytes PackCodes(const std::vector<int>& codes, int width) {
-  std::vector<std::pair<int, int>> sized;
-  for (int c : codes) sized.emplace_back(c, width);
-  return PackCodes(sized);
-}
-
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
   Bytes out;
   uint32_t acc = 0;
@@ -35,19 +29,20 @@ Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
   return out;
 }
 
-Bytes GifLiteralCodes(const std::vector<uint8_t>& indices, int s, bool end_code) {
+namespace {
+
+// The LZW stream of `indices` (min code size s), before its split into sub-blocks.
+Bytes GifLiteralCodes(const std::vector<uint8_t>& indices, int s) {
   const int clear = 1 << s;
   const size_t run = size_t(clear) - 2;  // literals per clear: the width stays s + 1
-  std::vector<int> codes;
+  std::vector<std::pair<int, int>> codes;
   for (size_t i = 0; i < indices.size(); ++i) {
-    if (i % run == 0) codes.push_back(clear);
-    codes.push_back(indices[i] & (clear - 1));
+    if (i % run == 0) codes.emplace_back(clear, s + 1);
+    codes.emplace_back(indices[i] & (clear - 1), s + 1);
   }
-  if (end_code) codes.push_back(clear + 1);
-  return PackCodes(codes, s + 1);
+  codes.emplace_back(clear + 1, s + 1);
+  return PackCodes(codes);
 }
-
-namespace {
 
 void AppendTable(Bytes& out, const std::vector<Rgb>& table) {
   for (const Rgb& c : table) out.insert(out.end(), {c.r, c.g, c.b});
@@ -73,86 +68,49 @@ void AppendSubBlocks(Bytes& out, const Bytes& data, int block, bool zero_after_f
   out.push_back(0);
 }
 
-Bytes GifHeader(const GifPlan& plan) {
+}  // namespace
+
+Bytes MakeGif(const GifPlan& plan) {
   Bytes out(plan.signature, plan.signature + 6);
   append_le16(out, uint16_t(plan.width));
   append_le16(out, uint16_t(plan.height));
-  int bits = TableBits(plan.palette.size());
-  out.push_back(uint8_t((plan.global_table ? 0x80 : 0) | (bits - 1)));
-  out.push_back(0);
-  out.push_back(0);
+  const int bits = TableBits(plan.palette.size());
+  out.insert(out.end(), {uint8_t((plan.global_table ? 0x80 : 0) | (bits - 1)), 0, 0});
   if (plan.global_table) {
     std::vector<Rgb> table = plan.palette;
     table.resize(size_t(1) << bits, Rgb{0, 0, 0});
     AppendTable(out, table);
   }
-  return out;
-}
-
-void AppendDescriptor(Bytes& out, int width, int height, uint8_t flags) {
-  out.push_back(0x2C);
-  append_le16(out, 0);
-  append_le16(out, 0);
-  append_le16(out, uint16_t(width));
-  append_le16(out, uint16_t(height));
-  out.push_back(flags);
-}
-
-}  // namespace
-
-Bytes MakeGif(const GifPlan& plan) {
-  Bytes out = GifHeader(plan);
-  if (plan.comment) {
-    out.insert(out.end(), {0x21, 0xFE, 5, 'h', 'e', 'l', 'l', 'o', 0});
-  }
+  if (plan.comment) out.insert(out.end(), {0x21, 0xFE, 5, 'h', 'e', 'l', 'l', 'o', 0});
   uint8_t flags = plan.interlaced_flag ? 0x40 : 0;
   std::vector<Rgb> local = plan.local_table;
   if (!local.empty()) {
-    int bits = TableBits(local.size());
-    local.resize(size_t(1) << bits, Rgb{0, 0, 0});
-    flags |= uint8_t(0x80 | (bits - 1));
+    int local_bits = TableBits(local.size());
+    local.resize(size_t(1) << local_bits, Rgb{0, 0, 0});
+    flags |= uint8_t(0x80 | (local_bits - 1));
   }
-  AppendDescriptor(out, plan.width, plan.height, flags);
+  out.push_back(0x2C);  // the image descriptor, at 0, 0
+  for (int v : {0, 0, plan.width, plan.height}) append_le16(out, uint16_t(v));
+  out.push_back(flags);
   AppendTable(out, local);
   out.push_back(uint8_t(plan.min_code_size));
   int s = plan.min_code_size < 2 ? 2 : plan.min_code_size > 11 ? 11 : plan.min_code_size;
-  Bytes raster = GifLiteralCodes(plan.indices, s);
+  Bytes raster = plan.raster.empty() ? GifLiteralCodes(plan.indices, s) : plan.raster;
   bool cut = plan.cut_raster_at < raster.size();
   if (cut) raster.resize(plan.cut_raster_at);
   AppendSubBlocks(out, raster, plan.sub_block, plan.zero_block_after_first);
-  if (cut) {
+  if (cut)
     out.pop_back();  // the file ends inside the raster
-    return out;
-  }
-  if (plan.second_image) {
-    AppendDescriptor(out, plan.width, plan.height, 0);
-    out.push_back(2);
-    AppendSubBlocks(out, GifLiteralCodes(std::vector<uint8_t>(size_t(plan.width) * size_t(plan.height), 1), 2),
-                    255, false);
-  }
-  out.push_back(0x3B);
+  else
+    out.push_back(0x3B);
   return out;
 }
-
-Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster) {
-  GifPlan plan;
-  plan.width = width;
-  plan.height = height;
-  Bytes out = GifHeader(plan);
-  AppendDescriptor(out, width, height, 0);
-  out.push_back(uint8_t(min_code_size));
-  AppendSubBlocks(out, raster, 255, false);
-  out.push_back(0x3B);
-  return out;
-}
-
-uint16_t Tga16(Rgb c) { return uint16_t(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3)); }
 
 namespace {
 
 void AppendTgaPixel(Bytes& out, int depth, Rgb c) {
   if (depth == 16) {
-    append_le16(out, Tga16(c));
+    append_le16(out, uint16_t(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3)));
     return;
   }
   out.insert(out.end(), {c.b, c.g, c.r});
@@ -253,8 +211,6 @@ Bytes FlcColourBody(const std::vector<std::pair<int, std::vector<Rgb>>>& packets
   return out;
 }
 
-Bytes FlcCopyBody(const std::vector<uint8_t>& indices) { return Bytes(indices.begin(), indices.end()); }
-
 Bytes FlcByteRunBody(const std::vector<std::vector<int8_t>>& row_codes) {
   Bytes out;
   for (const auto& row : row_codes) {
@@ -294,12 +250,10 @@ Bytes MakeBmp(const BmpPlan& plan) {
     append_le32(info, 2835);
     append_le32(info, plan.clr_used);
     append_le32(info, 0);
-    if (plan.header_size > 40) {
+    // The masks: inside a longer header, or behind the 40-byte one for bit fields.
+    if (plan.header_size > 40 || plan.compression == 3)
       for (uint32_t m : plan.masks) append_le32(info, m);
-      info.resize(size_t(plan.header_size), 0);
-    } else if (plan.compression == 3) {
-      for (uint32_t m : plan.masks) append_le32(info, m);  // behind the 40-byte header
-    }
+    if (plan.header_size > 40) info.resize(size_t(plan.header_size), 0);
   }
   for (const Rgb& c : plan.table) {
     info.insert(info.end(), {c.b, c.g, c.r});

@@ -21,6 +21,7 @@ struct GifPlan {
   std::vector<Rgb> palette{{0, 0, 0}, {255, 255, 255}};  // global table: 2, 4, ... 256 entries
   bool global_table = true;
   std::vector<uint8_t> indices;      // the raster, width x height unless a test wants otherwise
+  Bytes raster;                      // when not empty: these LZW bytes instead of the indices'
   int min_code_size = 2;             // written as is (even out of range)
   std::vector<Rgb> local_table;      // written behind the image descriptor when not empty
   bool interlaced_flag = false;
@@ -28,18 +29,11 @@ struct GifPlan {
   int sub_block = 255;               // data sub-block size
   bool zero_block_after_first = false;  // a zero-length sub-block after the first data block
   size_t cut_raster_at = SIZE_MAX;   // raster bytes kept (the file then just ends)
-  bool second_image = false;         // a second, all-1 image after the first
   const char* signature = "GIF89a";
 };
 Bytes MakeGif(const GifPlan& plan);
-// The LZW stream of `indices` (min code size s), before its split into sub-blocks.
-Bytes GifLiteralCodes(const std::vector<uint8_t>& indices, int s, bool end_code = true);
-// Codes of a given width packed least significant bit first.
-Bytes PackCodes(const std::vector<int>& codes, int width);
-// Codes each with its own width (code, width), packed the same way.
+// Codes each with its own width (code, width), packed least significant bit first.
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codes);
-// A GIF whose raster is the given bytes (already LZW) split into sub-blocks.
-Bytes MakeGifWithRaster(int width, int height, int min_code_size, const Bytes& raster);
 
 struct TgaPlan {
   int type = 2;           // 2 uncompressed, 10 run-length
@@ -53,8 +47,6 @@ struct TgaPlan {
   size_t cut_at = SIZE_MAX;
 };
 Bytes MakeTga(const TgaPlan& plan);
-// A 16-bit pixel value as the TGA file stores it.
-uint16_t Tga16(Rgb c);
 
 struct CelPlan {
   int width = 1, height = 1;
@@ -71,9 +63,8 @@ struct FlcChunk {
   bool pad_to_even = false;    // one zero byte after an odd-sized body, counted in its size
 };
 Bytes MakeFlcCel(int width, int height, const std::vector<FlcChunk>& chunks);
-// Chunk bodies.
+// Chunk bodies (a copy chunk, type 16, holds the indices as they stand).
 Bytes FlcColourBody(const std::vector<std::pair<int, std::vector<Rgb>>>& packets);  // (skip, colours)
-Bytes FlcCopyBody(const std::vector<uint8_t>& indices);
 Bytes FlcByteRunBody(const std::vector<std::vector<int8_t>>& row_codes);  // per row: the codes and bytes
 
 struct BmpPlan {
