@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/callconv.h"
+#include "common/win32_palette.h"
 #include "picker/stamp_grid.h"
 #include "picker/stamp_sheet.h"
 
@@ -38,13 +39,7 @@ void release_sheet() {
 void load_sheet(HWND window, const char* path) {
   std::unique_ptr<picker::StampSheet> sheet(new (std::nothrow) picker::StampSheet);
   if (!sheet || picker::sheet_load(path, sheet.get()) != picker::SheetResult::kLoaded) return;
-  struct {
-    WORD version, count;
-    PALETTEENTRY entries[256];
-  } logical = {0x300, 256, {}};
-  for (int i = 0; i < 256; ++i)
-    logical.entries[i] = PALETTEENTRY{sheet->palette[i].red, sheet->palette[i].green, sheet->palette[i].blue, 0};
-  HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
+  HPALETTE palette = CreateColourPalette(sheet->palette.data(), int(sheet->palette.size()));
   if (!palette) return;
   g.palette = palette;
   g.sheet = std::move(sheet);
@@ -55,15 +50,6 @@ void load_sheet(HWND window, const char* path) {
   AdjustWindowRect(&r, kStyle, TRUE);
   SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top - GetSystemMetrics(SM_CYCAPTION),
                SWP_NOMOVE | SWP_NOZORDER);
-}
-
-void realise_palette(HWND window) {
-  HDC dc = GetDC(window);
-  HPALETTE old = SelectPalette(dc, g.palette, FALSE);
-  const UINT changed = RealizePalette(dc);
-  if (changed != 0 && changed != GDI_ERROR) InvalidateRect(window, nullptr, TRUE);
-  SelectPalette(dc, old, FALSE);
-  ReleaseDC(window, dc);
 }
 
 void paint(HWND window) {
@@ -108,11 +94,11 @@ LRESULT CALLBACK picker_proc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
       return DefWindowProcA(window, message, wp, lp);
     case WM_QUERYNEWPALETTE:
       if (!g.palette) return 0;
-      realise_palette(window);
+      RealiseWindowPalette(window, g.palette);
       return 1;
     case WM_PALETTECHANGED:
       if (HWND(wp) == window || !g.palette) return 0;
-      realise_palette(window);
+      RealiseWindowPalette(window, g.palette);
       return 0;
     default:
       return DefWindowProcA(window, message, wp, lp);

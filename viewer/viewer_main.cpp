@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/win32_palette.h"
 #include "viewer/image.h"
 #include "viewer/view_window.h"
 
@@ -68,16 +69,6 @@ void drop_gdi_objects() {
   if (g.palette) DeleteObject(g.palette);
   g.device_bitmap = nullptr;
   g.palette = nullptr;
-}
-
-HPALETTE make_palette(const ImagePalette& p) {
-  if (p.count <= 0) return nullptr;
-  struct {
-    WORD version, count;
-    PALETTEENTRY entries[256];
-  } log = {0x300, WORD(p.count), {}};
-  for (int i = 0; i < p.count; ++i) log.entries[i] = {p.entries[i].red, p.entries[i].green, p.entries[i].blue, 0};
-  return CreatePalette(reinterpret_cast<LOGPALETTE*>(&log));
 }
 
 HBITMAP make_device_bitmap() {
@@ -158,7 +149,8 @@ bool load_into_window(HWND w) {
   // palette and bitmap stay with the old image.
   if (loaded || !g.image.header) drop_gdi_objects();
   if (!loaded) return false;
-  g.palette = make_palette(BuildImagePalette(g.image));
+  const ImagePalette colours = BuildImagePalette(g.image);
+  g.palette = CreateColourPalette(colours.entries, colours.count);
   g.device_bitmap = make_device_bitmap();
   if (!g.device_bitmap) WarnFormatted(kWarnings, kCouldNotCreateBitmap);
   show_loaded_image(w);
@@ -255,14 +247,6 @@ void paint_image(HDC dc) {
   if (old) SelectPalette(dc, old, FALSE);
 }
 
-void realise_palette(HWND w) {
-  HDC dc = GetDC(w);
-  HPALETTE old = SelectPalette(dc, g.palette, FALSE);
-  if (RealizePalette(dc)) InvalidateRect(w, nullptr, TRUE);
-  SelectPalette(dc, old, FALSE);
-  ReleaseDC(w, dc);
-}
-
 LRESULT CALLBACK window_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
     case WM_CREATE:
@@ -294,10 +278,10 @@ LRESULT CALLBACK window_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     case WM_VSCROLL: scroll_step(w, SB_VERT, wp); return 0;
     case WM_QUERYNEWPALETTE:
       if (!g.palette) return 0;
-      realise_palette(w);
+      RealiseWindowPalette(w, g.palette);
       return 1;
     case WM_PALETTECHANGED:
-      if (g.palette && HWND(wp) != w) realise_palette(w);
+      if (g.palette && HWND(wp) != w) RealiseWindowPalette(w, g.palette);
       return 0;
   }
   return DefWindowProcA(w, m, wp, lp);
