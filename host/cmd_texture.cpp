@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/png_file.h"
 #include "host/terminal_ui.h"
 #include "host/zel_command.h"
 #include "textures/dimple/dimple.h"
@@ -72,8 +73,8 @@ int run(const std::vector<std::string>& given) {
   }
 
   SwatchPicture picture = render_swatch(lib->procedure, options);
-  if (!write_png(args[2], picture)) {
-    std::fprintf(stderr, "zel texture: cannot write %s\n", args[2].c_str());
+  if (std::string why; !write_rgb_png(args[2], picture.width, picture.height, picture.rgb.data(), &why)) {
+    std::fprintf(stderr, "zel texture: cannot write %s\n", why.c_str());
     return 1;
   }
   char state[kTextureStringBuffer];

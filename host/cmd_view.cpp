@@ -1,7 +1,6 @@
 // zel view: an image file loaded as the viewer program loads it (the kind from the name,
 // the same readers, the same boxes on stderr), its caption line on stdout, and optionally
 // the picture the viewer paints as PNG and the held bitmap as a BMP file.
-#include <png.h>
 
 #include <cstdio>
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "common/png_file.h"
 #include "host/terminal_ui.h"
 #include "host/zel_command.h"
 #include "viewer/image.h"
@@ -25,20 +25,6 @@ struct DefaultCaptionUi {
   }
   UiTable table() { return UiTable{this, box, nullptr}; }  // loads show no progress
 };
-
-bool WritePng(const std::string& path, const RgbPicture& picture) {
-  png_image png;
-  std::memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  png.width = uint32_t(picture.width);
-  png.height = uint32_t(picture.height);
-  png.format = PNG_FORMAT_RGB;
-  if (!png_image_write_to_file(&png, path.c_str(), 0, picture.rgb.data(), 0, nullptr)) {
-    std::fprintf(stderr, "zel view: %s: %s\n", path.c_str(), png.message);
-    return false;
-  }
-  return true;
-}
 
 // A 14-byte file header, then the header block and the pixel block as held.
 bool WriteBmp(const std::string& path, const LoadedImage& image) {
@@ -89,7 +75,8 @@ int run(const std::vector<std::string>& given) {
     if (!RenderImage(image, picture)) {
       std::fprintf(stderr, "zel view: the held bitmap cannot be drawn\n");
       status = 1;
-    } else if (!WritePng(png_path, picture)) {
+    } else if (std::string why; !write_rgb_png(png_path, picture.width, picture.height, picture.rgb.data(), &why)) {
+      std::fprintf(stderr, "zel view: %s\n", why.c_str());
       status = 1;
     }
   }

@@ -22,6 +22,3 @@ struct SwatchPicture {
 };
 
 SwatchPicture render_swatch(int (*procedure)(const TextureSample&), const SwatchOptions& options);
-
-// Writes 8-bit RGB as a PNG file (stored deflate blocks); false when the file cannot be written.
-bool write_png(const std::string& path, const SwatchPicture& picture);
