@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "picker/stamp_grid.h"
+
 namespace picker {
 
 namespace {
@@ -44,37 +46,38 @@ bool pattern_dark(int stamp, int x, int y) {
   }
 }
 
-// Pixel columns [first, end) of grid column `column`, and rows of grid row `row`, of the 6 x 6
-// grid of 320/6 x 200/6 cells: the pixels whose top-left corner lies in the cell.
+// Pixels [first, end) of cell `i` of a side of `length` pixels cut in kColumns cells: those
+// whose top-left corner lies in the cell.
 struct CellSpan {
   int32_t first, end;
 };
-CellSpan cell_columns(int32_t column) { return CellSpan{(320 * column + 5) / 6, (320 * (column + 1) + 5) / 6}; }
-CellSpan cell_rows(int32_t row) { return CellSpan{(200 * row + 5) / 6, (200 * (row + 1) + 5) / 6}; }
+CellSpan cell_span(int32_t length, int32_t i) {
+  return CellSpan{(length * i + kColumns - 1) / kColumns, (length * (i + 1) + kColumns - 1) / kColumns};
+}
 
 }  // namespace
 
 SheetPicture numbered_sheet() {
   SheetPicture s;
-  s.width = 320;
-  s.height = 200;
+  s.width = kGridWidth;
+  s.height = kGridHeight;
   for (size_t i = 0; i < kColourCount; ++i)  // a ramp fills the entries the stamps leave
     s.palette[i] = PaletteColour{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)};
   s.palette[kBlack] = {0, 0, 0};
   s.palette[kWhite] = {255, 255, 255};
   s.palette[kEmptyRow] = {212, 212, 212};
   s.palette[kPerforation] = {96, 96, 96};
-  for (int n = 1; n <= 30; ++n) {
-    s.palette[kStampBase + 2 * (n - 1)] = hue(n - 1, 30, 240);
-    s.palette[kStampBase + 2 * (n - 1) + 1] = hue(n - 1, 30, 150);
+  for (int n = 1; n <= kStampCount; ++n) {
+    s.palette[kStampBase + 2 * (n - 1)] = hue(n - 1, kStampCount, 240);
+    s.palette[kStampBase + 2 * (n - 1) + 1] = hue(n - 1, kStampCount, 150);
   }
   s.top_down.assign(size_t(s.width) * size_t(s.height), kEmptyRow);
   auto put = [&](int x, int y, uint8_t c) { s.top_down[size_t(y) * size_t(s.width) + size_t(x)] = c; };
 
-  for (int row = 0; row < 5; ++row)
-    for (int column = 0; column < 6; ++column) {
-      const int stamp = row * 6 + column + 1;
-      const CellSpan xs = cell_columns(column), ys = cell_rows(row);
+  for (int row = 0; row < kStampCount / kColumns; ++row)
+    for (int column = 0; column < kColumns; ++column) {
+      const int stamp = row * kColumns + column + 1;
+      const CellSpan xs = cell_span(kGridWidth, column), ys = cell_span(kGridHeight, row);
       const uint8_t light = uint8_t(kStampBase + 2 * (stamp - 1)), dark = uint8_t(light + 1);
       for (int y = ys.first; y < ys.end; ++y)
         for (int x = xs.first; x < xs.end; ++x) {

@@ -22,7 +22,6 @@ const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 // One picker at a time, as the library is never entered twice at once.
 struct PickerState {
   HINSTANCE module = nullptr;
-  HWND owner = nullptr;
   int32_t selection = picker::kNoStamp;
   std::unique_ptr<picker::StampSheet> sheet;  // header block and pixels; none when not loaded
   HPALETTE palette = nullptr;
@@ -106,7 +105,6 @@ LRESULT CALLBACK picker_proc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
 }
 
 int32_t run_picker(HWND owner, const char* path) {
-  g.owner = owner;
   g.selection = picker::kNoStamp;
   release_sheet();
 

@@ -91,7 +91,8 @@ class Picker : public ::testing::Test {
 };
 
 // The picker stays open through the steps before the last; a release answers the stamp the
-// press chose, wherever it happens, and the close box -1 whatever came before.
+// press chose, wherever it happens, and the close box -1 whatever came before. The native grid
+// table holds every cell and bound; stamp 30 here has both words of the point non-zero.
 TEST_F(Picker, AnswersTheStampPressedOnTheReleaseAndMinusOneOnTheCloseBox) {
   struct Case {
     const char* what;
@@ -100,18 +101,13 @@ TEST_F(Picker, AnswersTheStampPressedOnTheReleaseAndMinusOneOnTheCloseBox) {
     Step last;
     int32_t answer;
   } const cases[] = {
-      {"stamp 1", false, {press(0, 0)}, release(0, 0), 1},
-      {"stamp 6", false, {press(319, 0)}, release(319, 0), 6},
-      {"stamp 7", false, {press(0, 34)}, release(0, 34), 7},
       {"stamp 30", false, {press(319, 166)}, release(319, 166), 30},
       {"stamp 20, released over the empty row", false, {press(60, 100)}, release(300, 190), 20},
       {"stamp 1, released on stamp 8", false, {press(53, 33)}, release(54, 34), 1},
       {"nothing", false, {}, close_box(), -1},
       {"a click on the sixth row", false, {press(10, 170), release(10, 170)}, close_box(), -1},
-      {"a click beside the sheet", false, {press(330, 20), release(330, 20)}, close_box(), -1},
       // on a larger sheet, after a press on stamp 8 that a click outside the grid must forget
       {"beyond the grid", true, {press(60, 40), press(350, 10), release(350, 10)}, close_box(), -1},
-      {"below the grid", true, {press(60, 40), press(10, 230), release(10, 230)}, close_box(), -1},
       {"a press on stamp 8 never released", false, {press(60, 40)}, close_box(), -1},
       {"a right click", false, {[](HWND w) { return PostMessageA(w, WM_RBUTTONUP, 0, 0) != 0; }}, close_box(), -1},
   };

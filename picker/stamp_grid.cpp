@@ -4,7 +4,8 @@ namespace picker {
 
 int32_t stamp_at(uint32_t x, uint32_t y) {
   if (x >= uint32_t(kGridWidth) || y >= uint32_t(kGridHeight)) return kNoStamp;
-  const int32_t stamp = int32_t((x * 6) / 320 + ((y * 6) / 200) * 6 + 1);
+  const uint32_t column = x * kColumns / kGridWidth, row = y * kColumns / kGridHeight;  // cells of a 6 x 6 grid
+  const int32_t stamp = int32_t(row * kColumns + column + 1);
   return stamp > kStampCount ? kNoStamp : stamp;
 }
 

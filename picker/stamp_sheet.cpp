@@ -25,6 +25,10 @@ const char* sheet_result_text(SheetResult result) {
   return "?";
 }
 
+namespace {
+
+// Checks the first kPixelOffset bytes of a file and fills the sheet's size, header block and
+// palette; the pixels are left to the caller, who must find width x height of them.
 SheetResult sheet_read_header(const uint8_t* head, size_t head_size, StampSheet* sheet) {
   *sheet = StampSheet();
   if (head_size < kPixelOffset) return SheetResult::kShortHeader;
@@ -52,8 +56,6 @@ SheetResult sheet_read_header(const uint8_t* head, size_t head_size, StampSheet*
     sheet->palette[i] = PaletteColour{table[4 * i + 2], table[4 * i + 1], table[4 * i]};
   return SheetResult::kLoaded;
 }
-
-namespace {
 
 size_t pixel_count(const StampSheet& sheet) { return size_t(sheet.width) * size_t(sheet.height); }
 

@@ -70,10 +70,6 @@ struct StampSheet {
   }
 };
 
-// Checks the first kPixelOffset bytes of a file and fills the sheet's size, header block and
-// palette; the pixels are left to the caller, who must find width x height of them.
-SheetResult sheet_read_header(const uint8_t* head, size_t head_size, StampSheet* sheet);
-
 // A whole sheet from bytes in memory, or from a file. On any result but kLoaded the sheet
 // is left empty.
 SheetResult sheet_parse(const uint8_t* data, size_t size, StampSheet* sheet);
