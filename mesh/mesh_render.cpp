@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -130,27 +130,13 @@ bool mesh_render_png(const MeshModel& m, const std::string& path, int width, int
                      bool from_back) {
   std::vector<uint8_t> rgb = mesh_render(m, width, height, error, from_back);
   if (rgb.empty()) return false;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    if (error) *error = "cannot write " + path;
-    return false;
-  }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  volatile bool ok = png && info;
-  if (ok && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y) png_write_row(png, &rgb[size_t(y) * size_t(width) * 3]);
-    png_write_end(png, nullptr);
-  } else {
-    ok = false;
-  }
-  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-  bool closed = std::fclose(f) == 0;
-  ok = closed && ok;
-  if (!ok && error) *error = "cannot write " + path;
-  return ok;
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = png_uint_32(width);
+  png.height = png_uint_32(height);
+  png.format = PNG_FORMAT_RGB;
+  if (png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) return true;
+  if (error) *error = "cannot write " + path + ": " + png.message;
+  return false;
 }
