@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,16 +36,9 @@
 namespace {
 
 bool parse_colour(const std::string& text, uint8_t out[3]) {
-  if (text.size() != 6) return false;
-  unsigned v[3];
-  for (int i = 0; i < 3; ++i) {
-    char part[3] = {text[size_t(2 * i)], text[size_t(2 * i + 1)], 0};
-    char* end = nullptr;
-    if (!std::isxdigit(static_cast<unsigned char>(part[0])) || !std::isxdigit(static_cast<unsigned char>(part[1])))
-      return false;
-    v[i] = unsigned(std::strtoul(part, &end, 16));
-  }
-  for (int i = 0; i < 3; ++i) out[i] = uint8_t(v[i]);
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+  unsigned long rgb = std::strtoul(text.c_str(), nullptr, 16);
+  out[0] = uint8_t(rgb >> 16), out[1] = uint8_t(rgb >> 8), out[2] = uint8_t(rgb);
   return true;
 }
 
@@ -132,7 +126,6 @@ int run(const std::vector<std::string>& given) {
   TerminalUi ui;
   font_reader_setup(table, ui.table());
   MeshModel model;
-  model.bind();
   auto t0 = std::chrono::steady_clock::now();
   build_text(s, &model.iface, ui.table());
   double build_seconds = seconds_since(t0);
@@ -172,8 +165,7 @@ int run(const std::vector<std::string>& given) {
     double outline = build_seconds - t.fill - t.bevel - t.extrude;
     std::printf("seconds: glyphs+outlines %.4f extrusion %.4f bevel %.4f fill %.4f export %.4f render %.4f\n", outline,
                 t.extrude, t.bevel, t.fill, export_seconds, render_seconds);
-    double geometry = build_seconds;
-    if (geometry > 0) std::printf("triangles per second (build) %.0f\n", model.face_count / geometry);
+    if (build_seconds > 0) std::printf("triangles per second (build) %.0f\n", model.face_count / build_seconds);
   }
   return 0;
 }
