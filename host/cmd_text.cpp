@@ -30,6 +30,7 @@
 #include "mesh/mesh_export.h"
 #include "mesh/mesh_model.h"
 #include "mesh/mesh_render.h"
+#include "mesh/mesh_text.h"
 #include "textbuilder/font_reader.h"
 #include "textbuilder/text_build.h"
 
@@ -79,18 +80,7 @@ void remove_outputs(const std::vector<std::string>& files) {
 
 int run(const std::vector<std::string>& given) {
   std::vector<std::string> args = given;
-  TextBuildSettings s{};
-  s.bevel_angle = 45;
-  s.bevel_depth = 20;
-  s.extrusion_width = 20;
-  s.preview_char = 'A';
-  s.fill_faces = 1;
-  s.direction = 1;
-  const uint8_t face[3] = {0xE8, 0xB8, 0x30}, side[3] = {0x7A, 0x4E, 0x24}, bevel[3] = {0xF6, 0xDC, 0x8A};
-  std::memcpy(s.face_color, face, 3);
-  std::memcpy(s.side_color, side, 3);
-  std::memcpy(s.bevel_color, bevel, 3);
-
+  TextBuildSettings s = mesh_text_settings();
   std::string out, png, table = glyph_table_in(zel_program_folder());
   int32_t picture_width = 800;
   zel_take_option(args, "-o", &out);
@@ -134,10 +124,7 @@ int run(const std::vector<std::string>& given) {
     return fail("nothing written: no letter of the text has an outline in ", font + " (is it a Type 1 font?)");
 
   std::vector<std::string> written{out, mesh_export_companion(out)};
-  MeshColourNames names;
-  std::memcpy(names.face, s.face_color, 3);
-  std::memcpy(names.side, s.side_color, 3);
-  std::memcpy(names.bevel, s.bevel_color, 3);
+  MeshColourNames names = mesh_colour_names(s);
   std::string error;
   auto t1 = std::chrono::steady_clock::now();
   if (!mesh_export(model, out, &names, &error)) {
