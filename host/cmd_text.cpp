@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -29,22 +30,16 @@
 #include "mesh/mesh_export.h"
 #include "mesh/mesh_model.h"
 #include "mesh/mesh_render.h"
+#include "mesh/mesh_text.h"
 #include "textbuilder/font_reader.h"
 #include "textbuilder/text_build.h"
 
 namespace {
 
 bool parse_colour(const std::string& text, uint8_t out[3]) {
-  if (text.size() != 6) return false;
-  unsigned v[3];
-  for (int i = 0; i < 3; ++i) {
-    char part[3] = {text[size_t(2 * i)], text[size_t(2 * i + 1)], 0};
-    char* end = nullptr;
-    if (!std::isxdigit(static_cast<unsigned char>(part[0])) || !std::isxdigit(static_cast<unsigned char>(part[1])))
-      return false;
-    v[i] = unsigned(std::strtoul(part, &end, 16));
-  }
-  for (int i = 0; i < 3; ++i) out[i] = uint8_t(v[i]);
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+  unsigned long rgb = std::strtoul(text.c_str(), nullptr, 16);
+  out[0] = uint8_t(rgb >> 16), out[1] = uint8_t(rgb >> 8), out[2] = uint8_t(rgb);
   return true;
 }
 
@@ -85,18 +80,7 @@ void remove_outputs(const std::vector<std::string>& files) {
 
 int run(const std::vector<std::string>& given) {
   std::vector<std::string> args = given;
-  TextBuildSettings s{};
-  s.bevel_angle = 45;
-  s.bevel_depth = 20;
-  s.extrusion_width = 20;
-  s.preview_char = 'A';
-  s.fill_faces = 1;
-  s.direction = 1;
-  const uint8_t face[3] = {0xE8, 0xB8, 0x30}, side[3] = {0x7A, 0x4E, 0x24}, bevel[3] = {0xF6, 0xDC, 0x8A};
-  std::memcpy(s.face_color, face, 3);
-  std::memcpy(s.side_color, side, 3);
-  std::memcpy(s.bevel_color, bevel, 3);
-
+  TextBuildSettings s = mesh_text_settings();
   std::string out, png, table = glyph_table_in(zel_program_folder());
   int32_t picture_width = 800;
   zel_take_option(args, "-o", &out);
@@ -132,7 +116,6 @@ int run(const std::vector<std::string>& given) {
   TerminalUi ui;
   font_reader_setup(table, ui.table());
   MeshModel model;
-  model.bind();
   auto t0 = std::chrono::steady_clock::now();
   build_text(s, &model.iface, ui.table());
   double build_seconds = seconds_since(t0);
@@ -141,10 +124,7 @@ int run(const std::vector<std::string>& given) {
     return fail("nothing written: no letter of the text has an outline in ", font + " (is it a Type 1 font?)");
 
   std::vector<std::string> written{out, mesh_export_companion(out)};
-  MeshColourNames names;
-  std::memcpy(names.face, s.face_color, 3);
-  std::memcpy(names.side, s.side_color, 3);
-  std::memcpy(names.bevel, s.bevel_color, 3);
+  MeshColourNames names = mesh_colour_names(s);
   std::string error;
   auto t1 = std::chrono::steady_clock::now();
   if (!mesh_export(model, out, &names, &error)) {
@@ -172,8 +152,7 @@ int run(const std::vector<std::string>& given) {
     double outline = build_seconds - t.fill - t.bevel - t.extrude;
     std::printf("seconds: glyphs+outlines %.4f extrusion %.4f bevel %.4f fill %.4f export %.4f render %.4f\n", outline,
                 t.extrude, t.bevel, t.fill, export_seconds, render_seconds);
-    double geometry = build_seconds;
-    if (geometry > 0) std::printf("triangles per second (build) %.0f\n", model.face_count / geometry);
+    if (build_seconds > 0) std::printf("triangles per second (build) %.0f\n", model.face_count / build_seconds);
   }
   return 0;
 }

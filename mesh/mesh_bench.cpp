@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "mesh/mesh_export.h"
 #include "mesh/mesh_model.h"
 #include "mesh/mesh_render.h"
+#include "mesh/mesh_text.h"
 #include "textbuilder/font_reader.h"
 #include "textbuilder/text_build.h"
 
@@ -44,20 +44,12 @@ int main(int argc, char** argv) {
   UiRecorder ui;
   font_reader_setup(glyph_table_in(exe.substr(0, exe.rfind('/') + 1)), ui.table());
   const char* text = "Solid Letters in 3D!";
-  TextBuildSettings s{};
+  TextBuildSettings s = mesh_text_settings();
   s.bevel_front = s.bevel_back = 1;
-  s.bevel_angle = 45;
-  s.bevel_depth = 20;
-  s.extrusion_width = 20;
-  s.fill_faces = 1;
-  s.direction = 1;
   std::snprintf(s.font_path, sizeof s.font_path, "%s", argv[1]);
   std::snprintf(s.text, sizeof s.text, "%s", text);
-  std::memcpy(s.face_color, "\xE8\xB8\x30", 3);
-  std::memcpy(s.side_color, "\x7A\x4E\x24", 3);
-  std::memcpy(s.bevel_color, "\xF6\xDC\x8A", 3);
 
-  std::vector<double> load, build, outline, extrude, bevel, fill, glb, obj, render, total;
+  std::vector<double> load, build, outline, extrude, bevel, fill, glb, render, total;
   int32_t triangles = 0, vertices = 0;
   for (int r = 0; r < runs; ++r) {
     double t0 = now();

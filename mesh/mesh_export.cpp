@@ -22,21 +22,19 @@ std::string extension_of(const std::string& path) {
   return ext;
 }
 
-uint32_t colour_key(const ModelFace& f) { return (uint32_t(f.red) << 16) | (uint32_t(f.green) << 8) | f.blue; }
+uint32_t colour_key(uint8_t red, uint8_t green, uint8_t blue) { return (uint32_t(red) << 16) | (uint32_t(green) << 8) | blue; }
 
 std::string material_name(uint32_t key, const MeshColourNames* names) {
   if (names) {
     const uint8_t* roles[3] = {names->face, names->side, names->bevel};
     const char* words[3] = {"face", "side", "bevel"};
     for (int i = 0; i < 3; ++i)
-      if (key == ((uint32_t(roles[i][0]) << 16) | (uint32_t(roles[i][1]) << 8) | roles[i][2])) return words[i];
+      if (key == colour_key(roles[i][0], roles[i][1], roles[i][2])) return words[i];
   }
   char text[16];
   std::snprintf(text, sizeof text, "colour_%06X", unsigned(key));
   return text;
 }
-
-aiString ai_text(const std::string& s) { return aiString(s); }
 
 // The scene: one material per colour, one mesh per (object, colour), one node per object.
 std::unique_ptr<aiScene> build_scene(const MeshModel& m, const MeshColourNames* names) {
@@ -45,7 +43,8 @@ std::unique_ptr<aiScene> build_scene(const MeshModel& m, const MeshColourNames* 
   std::map<std::pair<const ModelObject*, unsigned>, std::vector<int32_t>> groups;
   std::vector<const ModelObject*> object_order;
   for (int32_t f = 0; f < m.face_count; ++f) {
-    uint32_t key = colour_key(m.faces[size_t(f)]);
+    const ModelFace& face = m.faces[size_t(f)];
+    uint32_t key = colour_key(face.red, face.green, face.blue);
     auto it = material_of.find(key);
     if (it == material_of.end()) {
       it = material_of.emplace(key, unsigned(colours.size())).first;
@@ -70,7 +69,7 @@ std::unique_ptr<aiScene> build_scene(const MeshModel& m, const MeshColourNames* 
   for (size_t i = 0; i < colours.size(); ++i) {
     aiMaterial* mat = new aiMaterial();
     scene->mMaterials[i] = mat;
-    aiString name = ai_text(material_name(colours[i], names));
+    aiString name(material_name(colours[i], names));
     mat->AddProperty(&name, AI_MATKEY_NAME);
     aiColor3D c(float((colours[i] >> 16) & 255) / 255.0f, float((colours[i] >> 8) & 255) / 255.0f,
                 float(colours[i] & 255) / 255.0f);

@@ -17,7 +17,7 @@ struct MeshColourNames {
 
 // assimp's exporter id for the path's extension, or null for an extension it does not take.
 const char* mesh_export_format(const std::string& path);
-// The files that exporting to `path` writes (the path itself, and a .mtl or .bin beside it).
+// The file that exporting to `path` writes beside it (a .mtl or .bin), or "" if none.
 std::string mesh_export_companion(const std::string& path);
 
 bool mesh_export(const MeshModel& m, const std::string& path, const MeshColourNames* names, std::string* error);

@@ -217,14 +217,13 @@ bool operation_fails_by_request(MeshModel& m) {
 // Callbacks
 
 // The void callbacks cannot report a failure: when memory runs out they leave the model as
-// it was (no exception crosses back into the caller) and count it.
+// it was (no exception crosses back into the caller).
 template <typename Body>
 void guarded(Body body) {
   if (!active) return;
   try {
     body(*active);
-  } catch (const std::bad_alloc&) {
-    ++active->allocation_failures;
+  } catch (const std::bad_alloc&) {  // the model is left as it was
   }
 }
 
@@ -233,7 +232,6 @@ void ZEL_CDECL on_append_vertex() {
     if (size_t(m.vertex_count) >= m.vertices.size()) {
       m.vertices.resize(size_t(m.vertex_count) + 1);
       m.vertex_array = m.vertices.data();
-      ++m.overflow_appends;
     }
     ModelVertex& v = m.vertices[size_t(m.vertex_count++)];
     v = ModelVertex{};
@@ -244,10 +242,7 @@ void ZEL_CDECL on_append_vertex() {
 
 void ZEL_CDECL on_append_edge(int32_t from, int32_t to) {
   guarded([=](MeshModel& m) {
-    if (size_t(m.edge_count) >= m.edges.size()) {
-      m.edges.resize(size_t(m.edge_count) + 1);
-      ++m.overflow_appends;
-    }
+    if (size_t(m.edge_count) >= m.edges.size()) m.edges.resize(size_t(m.edge_count) + 1);
     m.edges[size_t(m.edge_count++)] = MeshModel::Edge{from, to};
   });
 }
@@ -335,12 +330,6 @@ void MeshModel::bind() { active = this; }
 const ModelObject* MeshModel::face_owner(int32_t face) const {
   int32_t c = faces[size_t(face)].corner[0];
   return c >= 0 && c < vertex_count ? vertex_array[c].owner : nullptr;
-}
-
-const ModelObject* MeshModel::parent(const ModelObject* o) const {
-  for (size_t i = 0; i < objects.size(); ++i)
-    if (&objects[i] == o) return parent_of[i];
-  return nullptr;
 }
 
 void MeshModel::select_range(int32_t from, int32_t to, bool on) {

@@ -44,10 +44,6 @@ struct MeshTimes {
 struct MeshModel : ModelState {
   // objects[0] is the root.
   std::vector<ModelObject*> parent_of;  // parent given to create_object, per object
-  // Appends past the reserved capacity (a caller's fault; the model grows by one).
-  int overflow_appends = 0;
-  // Callbacks that could not get memory (they then left the model as it was).
-  int allocation_failures = 0;
   // Test hook: the next operation (fill, bevel, extrusion) with this number (1-based,
   // counting every operation since construction) fails as if memory ran out.
   int fail_operation = 0;
@@ -60,7 +56,6 @@ struct MeshModel : ModelState {
   void bind();
   // The object owning a face: the owner of its first corner.
   const ModelObject* face_owner(int32_t face) const;
-  const ModelObject* parent(const ModelObject* o) const;
   // Sets the selection byte of [from, to) to `on`, keeping the counts in step.
   void select_range(int32_t from, int32_t to, bool on);
 };

@@ -14,6 +14,6 @@
 // RGB pixels, top row first; empty on failure.
 std::vector<uint8_t> mesh_render(const MeshModel& m, int width, int height, std::string* error, bool from_back = false);
 
-// mesh_render written as an 8-bit RGB PNG with libpng.
+// mesh_render written as an 8-bit RGB PNG.
 bool mesh_render_png(const MeshModel& m, const std::string& path, int width, int height, std::string* error,
                      bool from_back = false);

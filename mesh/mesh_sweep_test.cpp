@@ -25,6 +25,7 @@
 #include "common/ui_recorder.h"
 #include "mesh/mesh_checks.h"
 #include "mesh/mesh_model.h"
+#include "textbuilder/charstring.h"
 #include "textbuilder/corpus_fonts.h"
 #include "textbuilder/font_reader.h"
 #include "textbuilder/text_build.h"
@@ -56,9 +57,9 @@ int on_cubic(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* p3, void
   Polygon& c = last(u);
   double px[4] = {c.back().first, c1->x * 32.0, c2->x * 32.0, p3->x * 32.0};
   double py[4] = {c.back().second, c1->y * 32.0, c2->y * 32.0, p3->y * 32.0};
-  double s = 0;
-  for (int i = 0; i < 3; ++i) s += (px[i + 1] - px[i]) * (px[i + 1] - px[i]) + (py[i + 1] - py[i]) * (py[i + 1] - py[i]);
-  int n = std::max(4, int(std::sqrt(s) / 32000.0 * 40.0));
+  OutlinePoint control[4];
+  for (int i = 0; i < 4; ++i) control[i] = {int32_t(px[i]), int32_t(py[i]), 0};
+  int n = curve_pieces(control, 4);
   for (int k = 1; k <= n; ++k) {
     double t = double(k) / n, u1 = 1 - t;
     double b[4] = {u1 * u1 * u1, 3 * u1 * u1 * t, 3 * u1 * t * t, t * t * t};

@@ -18,6 +18,10 @@ for ext in obj ply stl gltf glb; do
 done
 [ -s "$tmp/t.bin" ] && [ "$(grep -c '^newmtl \(face\|side\|bevel\)' "$tmp/t.mtl")" = 3 ] ||
   fail "companion files, materials: $(grep newmtl "$tmp/t.mtl")"
+# A colour given in hexadecimal reaches the material: 0x10, 0x2a, 0xff are 16, 42, 255 of 255.
+"$zel" text "$font" "A" -o "$tmp/c.obj" --face 102aFF > /dev/null || fail "colour run"
+awk '/^newmtl/ { m = $2 } m == "face" && $1 == "Kd" { ok = $2 > 0.0626 && $2 < 0.0629 && $3 > 0.1646 && $3 < 0.1648 && $4 == 1 }
+     END { exit !ok }' "$tmp/c.mtl" || fail "face colour: $(cat "$tmp/c.mtl")"
 "$zel" text "$font" "A b" -o "$tmp/p.obj" --png "$tmp/p.png" --size 320 --rtl --no-fill --width 40 > /dev/null || fail "png run"
 [ "$(identify -format '%m %w %h' "$tmp/p.png")" = "PNG 320 180" ] || fail "picture: $(identify "$tmp/p.png")"
 
