@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "common/program_folder.h"
 #include "host/terminal_ui.h"
 #include "host/zel_command.h"
 #include "textbuilder/charstring.h"
@@ -60,7 +61,7 @@ const char* escape_name(int32_t code) {
 
 int run(const std::vector<std::string>& given) {
   std::vector<std::string> args = given;
-  std::string table = glyph_table_in(zel_program_folder());
+  std::string table = glyph_table_in(program_folder());
   zel_take_option(args, "--glyph-table", &table);
   if (args.size() != 2) return zel_usage("glyph");
   long code = 0;

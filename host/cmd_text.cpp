@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "common/program_folder.h"
 #include "host/terminal_ui.h"
 #include "host/zel_command.h"
 #include "mesh/mesh_export.h"
@@ -81,7 +82,7 @@ void remove_outputs(const std::vector<std::string>& files) {
 int run(const std::vector<std::string>& given) {
   std::vector<std::string> args = given;
   TextBuildSettings s = mesh_text_settings();
-  std::string out, png, table = glyph_table_in(zel_program_folder());
+  std::string out, png, table = glyph_table_in(program_folder());
   int32_t picture_width = 800;
   zel_take_option(args, "-o", &out);
   zel_take_option(args, "--png", &png);

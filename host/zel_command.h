@@ -26,6 +26,3 @@ bool zel_take_flag(std::vector<std::string>& args, const char* flag);
 bool zel_take_option(std::vector<std::string>& args, const char* option, std::string* value);
 // Parses a whole decimal integer (with sign); false on anything else.
 bool zel_parse_long(const std::string& text, long* value);
-
-// The folder the running zel program lies in, with its closing slash; "" if unknown.
-std::string zel_program_folder();

@@ -1,9 +1,7 @@
 // zel: the suite's command-line host. It plays the host application's part for every
 // capability of the suite, so each one can be used and checked without Windows.
-#include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,14 +63,6 @@ bool zel_parse_long(const std::string& text, long* value) {
   if (errno != 0 || *end != '\0') return false;
   *value = v;
   return true;
-}
-
-std::string zel_program_folder() {
-  char exe[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return "";
-  std::string path(exe, size_t(n));
-  return path.substr(0, path.rfind('/') + 1);
 }
 
 int main(int argc, char** argv) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/program_folder.h"
 #include "common/ui_recorder.h"
 #include "mesh/mesh_export.h"
 #include "mesh/mesh_model.h"
@@ -40,9 +41,8 @@ int main(int argc, char** argv) {
   }
   int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
   std::string out_dir = argc > 3 ? argv[3] : "/tmp";
-  std::string exe = argv[0];
   UiRecorder ui;
-  font_reader_setup(glyph_table_in(exe.substr(0, exe.rfind('/') + 1)), ui.table());
+  font_reader_setup(glyph_table_in(program_folder()), ui.table());
   const char* text = "Solid Letters in 3D!";
   TextBuildSettings s = mesh_text_settings();
   s.bevel_front = s.bevel_back = 1;

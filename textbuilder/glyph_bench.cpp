@@ -7,14 +7,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "common/program_folder.h"
 #include "textbuilder/charstring.h"
 #include "textbuilder/font_reader.h"
 
@@ -46,12 +45,8 @@ int main(int argc, char** argv) {
   }
   const char* font = argv[1];
   double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
-  char exe[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  std::string dir = n > 0 ? std::string(exe, size_t(n)) : std::string("./x");
-  dir = dir.substr(0, dir.rfind('/') + 1);
   UiTable quiet{nullptr, nullptr, nullptr};
-  font_reader_setup(glyph_table_in(dir), quiet);
+  font_reader_setup(glyph_table_in(program_folder()), quiet);
   std::printf("font %s, printable ASCII (codes 32..126)\n", font);
 
   measure("zel: scan from the start + preview interpreter", seconds, [&](int code) {
