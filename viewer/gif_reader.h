@@ -29,7 +29,3 @@ constexpr int32_t kGifMaxSide = 1024;
 // the colour tables. Full read (probe false): the same, then decode the raster into
 // image.pixels (allocated by the caller for image.stride x image.height bytes).
 int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& tables);
-
-// Copies one decoded row (length bytes) to pixel-block row height - 1 - delivered_rows;
-// rows beyond the height are dropped. Always 0.
-int16_t DeliverGifRow(LoadedImage& image, const uint8_t* row, int32_t length);
