@@ -204,9 +204,9 @@ int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& 
   for (int i = 0; i < count; ++i) {
     uint8_t rgb[3];
     if (file.read(rgb, 3) != 3) break;  // a short table leaves the rest at 0
-    tables.red[i] = uint8_t(rgb[0] >> 2);
-    tables.green[i] = uint8_t(rgb[1] >> 2);
-    tables.blue[i] = uint8_t(rgb[2] >> 2);
+    tables.red[i] = uint8_t(rgb[0] & 0xFC);
+    tables.green[i] = uint8_t(rgb[1] & 0xFC);
+    tables.blue[i] = uint8_t(rgb[2] & 0xFC);
   }
 
   for (;;) {
