@@ -62,14 +62,12 @@ struct BitReader {
   }
 };
 
-// Copies one decoded row (length bytes) to pixel-block row height - 1 - delivered_rows;
-// rows beyond the height are dropped.
-void DeliverGifRow(LoadedImage& image, const uint8_t* row, int32_t length) {
-  int32_t r = image.delivered_rows;
-  if (r >= image.height || !image.pixels) return;
+// Copies decoded row r (length bytes) to pixel-block row height - 1 - r; rows beyond the
+// height are dropped.
+void DeliverGifRow(LoadedImage& image, size_t r, const uint8_t* row, int32_t length) {
+  if (r >= size_t(image.height)) return;
   if (length > image.stride) length = image.stride;
-  std::memcpy(image.pixels + size_t(image.height - 1 - r) * size_t(image.stride), row, size_t(length));
-  image.delivered_rows = r + 1;
+  std::memcpy(image.pixels + (size_t(image.height) - 1 - r) * size_t(image.stride), row, size_t(length));
 }
 
 // Decodes the raster into a stream of row_width x height indices (the rows in the order
@@ -177,12 +175,12 @@ void DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32_t 
       ++width;
     }
     while (n - delivered >= size_t(row_width)) {
-      DeliverGifRow(image, out + delivered, row_width);
+      DeliverGifRow(image, delivered / size_t(row_width), out + delivered, row_width);
       delivered += size_t(row_width);
       if (delivered >= image_bytes) return;
     }
   }
-  if (n > delivered) DeliverGifRow(image, out + delivered, int32_t(n - delivered));
+  if (n > delivered) DeliverGifRow(image, delivered / size_t(row_width), out + delivered, int32_t(n - delivered));
 }
 
 bool SignatureAccepted(const uint8_t* h) {
