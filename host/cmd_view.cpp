@@ -13,6 +13,7 @@
 #include "host/zel_command.h"
 #include "viewer/image.h"
 #include "viewer/render.h"
+#include "viewer/view_window.h"
 
 namespace {
 
@@ -65,8 +66,7 @@ int run(const std::vector<std::string>& given) {
   // its folder (the folder is made the current directory).
   const char* shown = std::strrchr(upper.data(), '/');
   shown = shown ? shown + 1 : upper.data();
-  std::printf("View (%s %ldx%ldx%ld)\n", shown, long(ImageHeaderWidth(image)), long(ImageHeaderHeight(image)),
-              long(ImageBitCount(image)));
+  std::puts(view::ViewCaption(shown, ImageHeaderWidth(image), ImageHeaderHeight(image), ImageBitCount(image)).c_str());
   std::printf("kind %d, declared %ldx%ld, palette %d entries%s\n", int(kind), long(image.width), long(image.height),
               palette.count, palette.count ? "" : " (the window draws nothing without one)");
   int status = 0;

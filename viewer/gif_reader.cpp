@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kMaxCodes = 4096;
 constexpr size_t kGifStreamSlack = kMaxCodes + 16;
-constexpr int16_t kBadMinimumCodeSize = -20;
 
 // LZW tables. A fresh record (all zero) serves every raster, so no table, block or bit
 // carries over from an earlier file.
@@ -24,7 +23,6 @@ struct GifTables {
   // stream: where it starts and how long it is.
   uint32_t start[kMaxCodes];
   uint16_t length[kMaxCodes];
-  int32_t bad_codes;  // codes beyond the next free slot; counted, never reported
 };
 
 // Reads the data sub-blocks of one raster. A zero-length block ends them; so do the end of
@@ -64,13 +62,20 @@ struct BitReader {
   }
 };
 
+// Copies decoded row r (length bytes) to pixel-block row height - 1 - r; rows beyond the
+// height are dropped.
+void DeliverGifRow(LoadedImage& image, size_t r, const uint8_t* row, int32_t length) {
+  if (r >= size_t(image.height)) return;
+  if (length > image.stride) length = image.stride;
+  std::memcpy(image.pixels + (size_t(image.height) - 1 - r) * size_t(image.stride), row, size_t(length));
+}
+
 // Decodes the raster into a stream of row_width x height indices (the rows in the order
 // they come) and hands each finished row to DeliverGifRow. Once the image's height is
 // delivered, the rest of the raster could only be dropped, so it is not decoded.
-int16_t DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32_t row_width, uint8_t* out) {
+void DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32_t row_width, uint8_t* out) {
   int s = file.get8();
-  if (s < 0) return int16_t(s);
-  if (s < 2 || s > 9) return kBadMinimumCodeSize;
+  if (s < 2 || s > 9) return;  // the end of the file, or a minimum code size out of range
   std::vector<uint8_t> data;
   GatherRaster(file, data);
   BitReader in{data.data(), data.size()};
@@ -97,7 +102,7 @@ int16_t DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32
   for (;;) {
     int c = in.next(width);
     if (c == end) break;
-    if (c < 0) return 0;  // the unfinished row is not shown
+    if (c < 0) return;  // the unfinished row is not shown
     size_t here = n;
     if (c == clear) {
       width = s + 1;
@@ -107,7 +112,7 @@ int16_t DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32
       do c = in.next(width);
       while (c == clear);
       if (c == end) break;
-      if (c < 0) return 0;
+      if (c < 0) return;
       if (c >= slot) c = 0;
       old_code = first_pixel = c;
       old_start = here;
@@ -143,17 +148,14 @@ int16_t DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32
       int code = c;
       int sp = 0;
       if (code >= slot) {
-        if (code > slot) {
-          ++t.bad_codes;
-          sound = false;
-        }
+        if (code > slot) sound = false;
         code = old_code;
         stack[sp++] = uint8_t(first_pixel);
       }
       // A damaged table can chain its prefixes into a loop: no string is longer than the
       // table, so a longer walk abandons the raster (the rows delivered so far stay).
       while (code >= first_free) {
-        if (sp >= kMaxCodes) return 0;
+        if (sp >= kMaxCodes) return;
         stack[sp++] = t.suffix[code];
         code = t.prefix[code];
       }
@@ -173,18 +175,13 @@ int16_t DecodeGifRaster(ImageFile& file, GifTables& t, LoadedImage& image, int32
       ++width;
     }
     while (n - delivered >= size_t(row_width)) {
-      DeliverGifRow(image, out + delivered, row_width);
+      DeliverGifRow(image, delivered / size_t(row_width), out + delivered, row_width);
       delivered += size_t(row_width);
-      if (delivered >= image_bytes) return 0;
+      if (delivered >= image_bytes) return;
     }
   }
-  if (n > delivered) DeliverGifRow(image, out + delivered, int32_t(n - delivered));
-  return 0;
+  if (n > delivered) DeliverGifRow(image, delivered / size_t(row_width), out + delivered, int32_t(n - delivered));
 }
-
-}  // namespace
-
-namespace {
 
 bool SignatureAccepted(const uint8_t* h) {
   return h[0] == 'G' && h[1] == 'I' && h[2] == 'F' && h[3] >= '0' && h[3] <= '9' && h[4] >= '0' && h[4] <= '9' &&
@@ -192,15 +189,6 @@ bool SignatureAccepted(const uint8_t* h) {
 }
 
 }  // namespace
-
-int16_t DeliverGifRow(LoadedImage& image, const uint8_t* row, int32_t length) {
-  int32_t r = image.delivered_rows;
-  if (r >= image.height || !image.pixels) return 0;  // beyond the height: dropped
-  if (length > image.stride) length = image.stride;
-  std::memcpy(image.pixels + size_t(image.height - 1 - r) * size_t(image.stride), row, size_t(length));
-  image.delivered_rows = r + 1;
-  return 0;
-}
 
 int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& tables) {
   ImageFile file;
@@ -214,9 +202,9 @@ int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& 
   for (int i = 0; i < count; ++i) {
     uint8_t rgb[3];
     if (file.read(rgb, 3) != 3) break;  // a short table leaves the rest at 0
-    tables.red[i] = uint8_t(rgb[0] >> 2);
-    tables.green[i] = uint8_t(rgb[1] >> 2);
-    tables.blue[i] = uint8_t(rgb[2] >> 2);
+    tables.red[i] = uint8_t(rgb[0] & 0xFC);
+    tables.green[i] = uint8_t(rgb[1] & 0xFC);
+    tables.blue[i] = uint8_t(rgb[2] & 0xFC);
   }
 
   for (;;) {
@@ -251,7 +239,7 @@ int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& 
         static_cast<uint8_t*>(std::calloc(size_t(width) * size_t(height) + kGifStreamSlack, 1)), &std::free);
     auto tables = std::unique_ptr<GifTables>(new (std::nothrow) GifTables());
     if (!stream || !tables) return kGifNoMemory;
-    DecodeGifRaster(file, *tables, image, width, stream.get());  // its result is not passed on
+    DecodeGifRaster(file, *tables, image, width, stream.get());
     break;
   }
   return kGifEnded;

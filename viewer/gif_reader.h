@@ -26,10 +26,6 @@ enum GifResult : int16_t {
 constexpr int32_t kGifMaxSide = 1024;
 
 // probe: read up to the first image descriptor, set image.width and image.height and fill
-// the colour tables. Full read (probe false): the same, then decode the raster into
+// the colour tables (the global table's components, their lower two bits cleared). Full read (probe false): the same, then decode the raster into
 // image.pixels (allocated by the caller for image.stride x image.height bytes).
 int16_t ReadGif(const char* name, bool probe, LoadedImage& image, ColourTables& tables);
-
-// Copies one decoded row (length bytes) to pixel-block row height - 1 - delivered_rows;
-// rows beyond the height are dropped. Always 0.
-int16_t DeliverGifRow(LoadedImage& image, const uint8_t* row, int32_t length);

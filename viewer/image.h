@@ -29,7 +29,6 @@ struct LoadedImage {
   int32_t width = 0;                // width the file declared (shown in the caption)
   int32_t height = 0;               // height in rows (biHeight as held; negative = top row first)
   int32_t stride = 0;               // GIF/TGA/CEL: (width + 3) / 4 * 4 pixels, written to biWidth
-  int32_t delivered_rows = 0;       // rows handed over so far by the GIF decoder
 };
 
 // Upper-cases the name in place, then: ".GIF" anywhere -> GIF; else ".CEL" -> CEL; else

@@ -14,19 +14,15 @@
 
 namespace {
 
-// The colour tables the GIF and CEL readers fill; cleared at the start of every load.
-ColourTables g_tables;
-
 constexpr const char* kOutOfMemory = "Out of memory";
 
-// Header block of an 8-bit kind: 256 entries from the colour tables, each component
-// multiplied by `scale`.
-void FillIndexedTable(LoadedImage& image, int scale) {
+// Header block of an 8-bit kind: 256 entries from the colour tables.
+void FillIndexedTable(LoadedImage& image, const ColourTables& tables) {
   for (int i = 0; i < 256; ++i) {
     uint8_t* q = image.colour_table + 4 * i;
-    q[0] = uint8_t(g_tables.blue[i] * scale);
-    q[1] = uint8_t(g_tables.green[i] * scale);
-    q[2] = uint8_t(g_tables.red[i] * scale);
+    q[0] = tables.blue[i];
+    q[1] = tables.green[i];
+    q[2] = tables.red[i];
     q[3] = 0;
   }
 }
@@ -49,17 +45,18 @@ bool AllocateBlocks(LoadedImage& image, int bits, uint32_t colours, const UiTabl
   return true;
 }
 
-// Steps 3 to 7 of the sequence for an 8-bit kind; false (and the box shown) on failure.
-bool PrepareIndexed(LoadedImage& image, int scale, const UiTable& ui) {
+// The blocks of an 8-bit kind, its colour table filled from the tables; false (and the box
+// shown) on failure.
+bool PrepareIndexed(LoadedImage& image, const ColourTables& tables, const UiTable& ui) {
   if (!AllocateBlocks(image, 8, 256, ui)) return false;
-  FillIndexedTable(image, scale);
+  FillIndexedTable(image, tables);
   return true;
 }
 
 bool LoadGifChecked(char* name, LoadedImage& image, const UiTable& ui) {
   ReleaseImage(image);
-  g_tables.clear();
-  int16_t probed = ReadGif(name, true, image, g_tables);
+  ColourTables tables{};
+  int16_t probed = ReadGif(name, true, image, tables);
   // A file whose blocks end before an image descriptor (or whose image is empty) has
   // nothing to show: it is not taken for a GIF file.
   if (probed != kGifProbed) {
@@ -67,8 +64,8 @@ bool LoadGifChecked(char* name, LoadedImage& image, const UiTable& ui) {
     WarnNotValid(ui, name, " is NOT a valid GIF file");
     return false;
   }
-  if (!PrepareIndexed(image, 4, ui)) return false;
-  if (ReadGif(name, false, image, g_tables) < 0) {
+  if (!PrepareIndexed(image, tables, ui)) return false;
+  if (ReadGif(name, false, image, tables) < 0) {
     WarnPlain(ui, "Error reading GIF file");
     ReleaseImage(image);
     return false;
@@ -97,14 +94,14 @@ bool LoadTgaChecked(char* name, LoadedImage& image, const UiTable& ui) {
 
 bool LoadCelChecked(char* name, LoadedImage& image, const UiTable& ui) {
   ReleaseImage(image);
-  g_tables.clear();
-  if (!ReadCel(name, true, image, g_tables)) {
+  ColourTables tables{};
+  if (!ReadCel(name, true, image, tables)) {
     ReleaseImage(image);
     WarnNotValid(ui, name, " is NOT a valid CEL file");
     return false;
   }
-  if (!PrepareIndexed(image, 1, ui)) return false;
-  if (!ReadCel(name, false, image, g_tables)) {
+  if (!PrepareIndexed(image, tables, ui)) return false;
+  if (!ReadCel(name, false, image, tables)) {
     WarnPlain(ui, "Error reading CEL file");
     ReleaseImage(image);
     return false;

@@ -8,13 +8,12 @@
 // the file instead of returning stale bytes, the colour tables the GIF and CEL readers
 // fill, and the size limits every reader checks before it allocates.
 
-// The three 256-byte colour arrays filled by the GIF and CEL readers before the header
-// block's colour table is built. Cleared at the start of every load.
+// The three 256-byte colour arrays (components 0..255) filled by the GIF and CEL readers
+// before the header block's colour table is built. Each load starts from zeroed ones.
 struct ColourTables {
   uint8_t red[256];
   uint8_t green[256];
   uint8_t blue[256];
-  void clear() { std::memset(this, 0, sizeof *this); }
 };
 
 // The largest pixel block a load asks for; anything bigger is reported as out of memory

@@ -30,6 +30,13 @@ void read_string(const ProfileTable& profile, const char* key, const char* fallb
   buf[kBufferSize - 1] = '\0';
 }
 
+// Puts the program's own path (at most 255 characters) into the full path buffer and cuts
+// it after its last backslash, colon or slash, so only the folder and its separator stay.
+void TakeProgramFolder(ViewerState& s, const char* program_path) {
+  copy_bounded(s.full_path, program_path);
+  cut_after_separator(s.full_path);
+}
+
 }  // namespace
 
 int ResolutionTextId(int32_t screen_width) {
@@ -49,11 +56,6 @@ int ColourTextId(int32_t bits_per_pixel) {
     case 24: return 309;
     default: return 310;
   }
-}
-
-void TakeProgramFolder(ViewerState& s, const char* program_path) {
-  copy_bounded(s.full_path, program_path);
-  cut_after_separator(s.full_path);
 }
 
 bool BeginOpenDialog(ViewerState& s, const char* program_path, const ProfileTable& profile) {

@@ -69,10 +69,6 @@ struct ViewerState {
   int32_t resize_guard = 0;
 };
 
-// Puts the program's own path (at most 255 characters) into the full path buffer and cuts
-// it after its last backslash, colon or slash, so only the folder and its separator stay.
-void TakeProgramFolder(ViewerState& s, const char* program_path);
-
 // The open dialog's preparation: clears the request and both buffers, reads LASTFILE,
 // LASTPATH and LASTTYPE (defaults "*.*", the program's folder, the current kind) and
 // leaves folder + file name in the full path buffer. Answers whether the folder is to

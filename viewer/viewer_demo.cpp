@@ -13,19 +13,16 @@
 
 namespace {
 
-bool wait_for_caption(HWND w, const std::string& old, DWORD timeout_ms) {
-  for (const DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(20)) {
-    char caption[512] = {};
-    GetWindowTextA(w, caption, sizeof caption);
-    if (old != caption) return true;
-  }
-  return false;
-}
-
 std::string caption_of(HWND w) {
   char caption[512] = {};
   GetWindowTextA(w, caption, sizeof caption);
   return caption;
+}
+
+bool wait_for_caption(HWND w, const std::string& old, DWORD timeout_ms) {
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(20))
+    if (caption_of(w) != old) return true;
+  return false;
 }
 
 // The window as the screen shows it, once two pictures 100 ms apart agree.

@@ -27,12 +27,11 @@ namespace {
 
 struct Viewer {
   HINSTANCE instance = nullptr;
-  int32_t screen_width = 0, screen_height = 0, bits_per_pixel = 0, planes = 0;
+  int32_t screen_width = 0, bits_per_pixel = 0;
   view::ViewerState state;
   LoadedImage image;
   HPALETTE palette = nullptr;
   HBITMAP device_bitmap = nullptr;
-  HCURSOR saved_cursor = nullptr;
 };
 Viewer g;
 
@@ -158,10 +157,10 @@ bool load_into_window(HWND w) {
 }
 
 void load_command(HWND w) {
-  g.saved_cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  const HCURSOR saved_cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   g.state.kind = ImageKindOf(g.state.file_name);
   if (load_into_window(w)) InvalidateRect(w, nullptr, FALSE);
-  SetCursor(g.saved_cursor);
+  SetCursor(saved_cursor);
   if (g.state.front_request) {
     if (HWND render = FindWindowA(view::kRenderClassName, nullptr)) SetForegroundWindow(render);
     g.state.front_request = false;
@@ -292,9 +291,7 @@ int run_viewer(HINSTANCE instance) {
   HWND desktop = GetDesktopWindow();
   HDC dc = GetDC(desktop);
   g.screen_width = GetDeviceCaps(dc, HORZRES);
-  g.screen_height = GetDeviceCaps(dc, VERTRES);
   g.bits_per_pixel = GetDeviceCaps(dc, BITSPIXEL);
-  g.planes = GetDeviceCaps(dc, PLANES);
   ReleaseDC(desktop, dc);
 
   WNDCLASSA wc = {};

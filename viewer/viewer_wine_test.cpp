@@ -88,11 +88,7 @@ std::string setting(const char* key) {
 
 // --- The program ------------------------------------------------------------------------------
 
-bool wait_for(const std::function<bool()>& done, DWORD timeout_ms = 5000) {
-  for (const DWORD start = GetTickCount(); !done(); Sleep(20))
-    if (GetTickCount() - start > timeout_ms) return false;
-  return true;
-}
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms = 5000) { return pump_until(done, timeout_ms); }
 
 std::string caption_of(HWND w) {
   char buf[512] = {};
