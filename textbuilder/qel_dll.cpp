@@ -20,10 +20,8 @@ namespace {
 
 struct BuilderModule {
   HINSTANCE instance = nullptr;
-  // The current call's arguments.
-  HWND parent = nullptr;
+  // The current call's host folder and settings.
   std::string host_folder;
-  ModelInterface* model = nullptr;
   TextBuildSettings* settings = nullptr;
   char font_folder[kFolderChars] = {};
   COLORREF custom_colors[16] = {};  // kept while the library is loaded
@@ -334,9 +332,7 @@ struct GreyRamp {
 } grey_ramp;
 
 int builder(HWND parent, const char* host_folder, ModelInterface* model, TextBuildSettings* settings) {
-  g.parent = parent;
   g.host_folder = host_folder ? host_folder : "";
-  g.model = model;
   g.settings = settings;
   set_folder(font_folder_for(g.host_folder.c_str(), *settings, lead_byte));
   if (!settings->font_path[0] && !choose_font_file(parent, g.font_folder)) return 0;
