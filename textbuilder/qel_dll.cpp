@@ -244,15 +244,11 @@ BOOL init_dialog(HWND dlg) {
 }
 
 BOOL on_scroll(HWND dlg, WPARAM wp, LPARAM lp) {
-  const ScrollBarRule* known = scroll_bar_rule(GetDlgCtrlID(HWND(lp)));
-  if (!lp || !known) return FALSE;
-  ScrollBarRule rule = *known;
-  int min = 0, max = 0;
-  GetScrollRange(HWND(lp), SB_CTL, &min, &max);  // the bar's own range
-  rule.min = min;
-  rule.max = max;
-  repaint_previews(dlg, apply_scroll(g.settings, rule, LOWORD(wp), HIWORD(wp)));
-  set_scroll_value(dlg, rule.bar, rule.label, g.settings->*rule.field);
+  // The bar's range is the rule's: init_dialog set it and nothing changes it.
+  const ScrollBarRule* rule = lp ? scroll_bar_rule(GetDlgCtrlID(HWND(lp))) : nullptr;
+  if (!rule) return FALSE;
+  repaint_previews(dlg, apply_scroll(g.settings, *rule, LOWORD(wp), HIWORD(wp)));
+  set_scroll_value(dlg, rule->bar, rule->label, g.settings->*rule->field);
   return TRUE;
 }
 
