@@ -1,12 +1,12 @@
 #include "textbuilder/text_build.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "common/message_box.h"
 #include "textbuilder/charstring.h"
 #include "textbuilder/font_reader.h"
+#include "textbuilder/pen_arith.h"
 
 namespace {
 
@@ -18,17 +18,6 @@ constexpr double kHoldAlong[7] = {0, 0.5, 1, 0.5, 0, 0.5, 1};
 constexpr double kHoldUp[7] = {0, 0, 0, 300, 600, 600, 600};
 
 constexpr size_t kTextBytes = sizeof(TextBuildSettings::text);
-
-// Model coordinates wrap modulo 2^32 like the interpreter's pen, rather than overflow.
-int32_t wrap_add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-int32_t wrap_mul(int32_t a, int32_t b) { return int32_t(uint32_t(a) * uint32_t(b)); }
-
-int32_t trunc_to_int32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return int32_t(std::trunc(v));
-}
 
 int32_t text_direction(const TextBuildSettings& s) { return s.direction < 0 ? -1 : 1; }
 
