@@ -140,15 +140,11 @@ PreviewCanvas gdi_canvas(GdiCanvas* c) {
         }
       },
       [](void* p, const PreviewPoint* points, int32_t n) {
-        auto* gc = static_cast<GdiCanvas*>(p);
-        if (n == 2) {
-          MoveToEx(gc->dc, points[0].x, points[0].y, nullptr);
-          LineTo(gc->dc, points[1].x, points[1].y);
-          return;
-        }
+        // The drawings ask for lines and four-point copies only.
         POINT pts[4];
-        for (int32_t i = 0; i < n && i < 4; ++i) pts[i] = POINT{points[i].x, points[i].y};
-        Polyline(gc->dc, pts, n < 4 ? n : 4);
+        const int32_t count = n < 4 ? n : 4;
+        for (int32_t i = 0; i < count; ++i) pts[i] = POINT{points[i].x, points[i].y};
+        Polyline(static_cast<GdiCanvas*>(p)->dc, pts, count);
       }};
 }
 
