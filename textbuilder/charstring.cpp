@@ -4,21 +4,13 @@
 #include <cmath>
 #include <new>
 
+#include "textbuilder/pen_arith.h"
+
 namespace {
 
 CharstringMachine m;
 
-// Pen arithmetic wraps modulo 2^32 (defined, unlike signed overflow).
-int32_t wrap_add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-int32_t wrap_mul(int32_t a, int32_t b) { return int32_t(uint32_t(a) * uint32_t(b)); }
 int32_t scaled(int32_t v) { return wrap_mul(v, 32); }
-
-int32_t trunc_to_int32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return int32_t(v);
-}
 
 // Operand i (0-based) of an operator taking n operands; missing ones read as 0.
 int32_t operand(int n, int i) {

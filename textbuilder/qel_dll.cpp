@@ -20,10 +20,8 @@ namespace {
 
 struct BuilderModule {
   HINSTANCE instance = nullptr;
-  // The current call's arguments.
-  HWND parent = nullptr;
+  // The current call's host folder and settings.
   std::string host_folder;
-  ModelInterface* model = nullptr;
   TextBuildSettings* settings = nullptr;
   char font_folder[kFolderChars] = {};
   COLORREF custom_colors[16] = {};  // kept while the library is loaded
@@ -142,15 +140,11 @@ PreviewCanvas gdi_canvas(GdiCanvas* c) {
         }
       },
       [](void* p, const PreviewPoint* points, int32_t n) {
-        auto* gc = static_cast<GdiCanvas*>(p);
-        if (n == 2) {
-          MoveToEx(gc->dc, points[0].x, points[0].y, nullptr);
-          LineTo(gc->dc, points[1].x, points[1].y);
-          return;
-        }
+        // The drawings ask for lines and four-point copies only.
         POINT pts[4];
-        for (int32_t i = 0; i < n && i < 4; ++i) pts[i] = POINT{points[i].x, points[i].y};
-        Polyline(gc->dc, pts, n < 4 ? n : 4);
+        const int32_t count = n < 4 ? n : 4;
+        for (int32_t i = 0; i < count; ++i) pts[i] = POINT{points[i].x, points[i].y};
+        Polyline(static_cast<GdiCanvas*>(p)->dc, pts, count);
       }};
 }
 
@@ -246,15 +240,11 @@ BOOL init_dialog(HWND dlg) {
 }
 
 BOOL on_scroll(HWND dlg, WPARAM wp, LPARAM lp) {
-  const ScrollBarRule* known = scroll_bar_rule(GetDlgCtrlID(HWND(lp)));
-  if (!lp || !known) return FALSE;
-  ScrollBarRule rule = *known;
-  int min = 0, max = 0;
-  GetScrollRange(HWND(lp), SB_CTL, &min, &max);  // the bar's own range
-  rule.min = min;
-  rule.max = max;
-  repaint_previews(dlg, apply_scroll(g.settings, rule, LOWORD(wp), HIWORD(wp)));
-  set_scroll_value(dlg, rule.bar, rule.label, g.settings->*rule.field);
+  // The bar's range is the rule's: init_dialog set it and nothing changes it.
+  const ScrollBarRule* rule = lp ? scroll_bar_rule(GetDlgCtrlID(HWND(lp))) : nullptr;
+  if (!rule) return FALSE;
+  repaint_previews(dlg, apply_scroll(g.settings, *rule, LOWORD(wp), HIWORD(wp)));
+  set_scroll_value(dlg, rule->bar, rule->label, g.settings->*rule->field);
   return TRUE;
 }
 
@@ -334,9 +324,7 @@ struct GreyRamp {
 } grey_ramp;
 
 int builder(HWND parent, const char* host_folder, ModelInterface* model, TextBuildSettings* settings) {
-  g.parent = parent;
   g.host_folder = host_folder ? host_folder : "";
-  g.model = model;
   g.settings = settings;
   set_folder(font_folder_for(g.host_folder.c_str(), *settings, lead_byte));
   if (!settings->font_path[0] && !choose_font_file(parent, g.font_folder)) return 0;

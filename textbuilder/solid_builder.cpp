@@ -1,12 +1,12 @@
 #include "textbuilder/text_build.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "common/message_box.h"
 #include "textbuilder/charstring.h"
 #include "textbuilder/font_reader.h"
+#include "textbuilder/pen_arith.h"
 
 namespace {
 
@@ -18,17 +18,6 @@ constexpr double kHoldAlong[7] = {0, 0.5, 1, 0.5, 0, 0.5, 1};
 constexpr double kHoldUp[7] = {0, 0, 0, 300, 600, 600, 600};
 
 constexpr size_t kTextBytes = sizeof(TextBuildSettings::text);
-
-// Model coordinates wrap modulo 2^32 like the interpreter's pen, rather than overflow.
-int32_t wrap_add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-int32_t wrap_mul(int32_t a, int32_t b) { return int32_t(uint32_t(a) * uint32_t(b)); }
-
-int32_t trunc_to_int32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return int32_t(std::trunc(v));
-}
 
 int32_t text_direction(const TextBuildSettings& s) { return s.direction < 0 ? -1 : 1; }
 
@@ -60,6 +49,36 @@ void set_name(ModelObject* object, const char* name) {
 }
 
 void show(const UiTable& ui, const char* text) { ui_message(ui, text, "QEL", mb::Ok); }
+
+// Bevel size handed to the host: bevel_depth 100 gives one twentieth of an em.
+double text_bevel_size(const TextBuildSettings& s) { return (s.bevel_depth / 2000.0) * 32 * 1000.0; }
+
+// Steps the jitter generator and answers the next offset, -2..1.
+int32_t next_text_jitter() {
+  g_jitter_state = g_jitter_state * 214013u + 2531011u;
+  int32_t r = int32_t((g_jitter_state >> 16) & 0x7FFF);
+  return r % 4 - 2;
+}
+
+// Sets the reference point of `object` from the settings' hold point, for a glyph whose
+// advance (wx, wy) the cursor has already moved past: X = cursor X - g/2; Y and Z the hold
+// point of the glyph, moved on by one advance when `follow` (the follow point object).
+void place_reference_point(ModelObject* object, const ModelInterface* model, const TextBuildSettings& s,
+                           int32_t wx, int32_t wy, bool follow) {
+  int32_t d = text_direction(s);
+  int h = hold_index(s);
+  // The glyph's origin: the cursor has already moved past its advance.
+  int32_t origin_y = wrap_add(*model->cursor_y, -wrap_mul(d, wx));
+  int32_t origin_z = wrap_add(*model->cursor_z, -wy);
+  object->ref_x = wrap_add(*model->cursor_x, -(text_thickness(s) / 2));
+  if (follow) {
+    object->ref_y = wrap_add(origin_y, wrap_mul(d, trunc_to_int32((kHoldAlong[h] + 1) * wx)));
+    object->ref_z = wrap_add(origin_z, trunc_to_int32(32 * kHoldUp[h] + wy));
+  } else {
+    object->ref_y = wrap_add(origin_y, wrap_mul(d, trunc_to_int32(wx * kHoldAlong[h])));
+    object->ref_z = wrap_add(origin_z, trunc_to_int32(32 * kHoldUp[h]));
+  }
+}
 
 // The build-wide values.
 struct Build {
@@ -229,36 +248,10 @@ int32_t text_thickness(const TextBuildSettings& s) {
   return trunc_to_int32(s.extrusion_width * 1000.0 / 100.0 * 32);
 }
 
-double text_bevel_size(const TextBuildSettings& s) { return (s.bevel_depth / 2000.0) * 32 * 1000.0; }
-
-uint32_t text_jitter_state() { return g_jitter_state; }
 void set_text_jitter_state(uint32_t state) { g_jitter_state = state; }
-
-int32_t next_text_jitter() {
-  g_jitter_state = g_jitter_state * 214013u + 2531011u;
-  int32_t r = int32_t((g_jitter_state >> 16) & 0x7FFF);
-  return r % 4 - 2;
-}
 
 void select_vertices(ModelInterface* model, int32_t from, int32_t to) { flip_selection(model, from, to, 0); }
 void deselect_vertices(ModelInterface* model, int32_t from, int32_t to) { flip_selection(model, from, to, 1); }
-
-void place_reference_point(ModelObject* object, const ModelInterface* model, const TextBuildSettings& s,
-                           int32_t wx, int32_t wy, bool follow) {
-  int32_t d = text_direction(s);
-  int h = hold_index(s);
-  // The glyph's origin: the cursor has already moved past its advance.
-  int32_t origin_y = wrap_add(*model->cursor_y, -wrap_mul(d, wx));
-  int32_t origin_z = wrap_add(*model->cursor_z, -wy);
-  object->ref_x = wrap_add(*model->cursor_x, -(text_thickness(s) / 2));
-  if (follow) {
-    object->ref_y = wrap_add(origin_y, wrap_mul(d, trunc_to_int32((kHoldAlong[h] + 1) * wx)));
-    object->ref_z = wrap_add(origin_z, trunc_to_int32(32 * kHoldUp[h] + wy));
-  } else {
-    object->ref_y = wrap_add(origin_y, wrap_mul(d, trunc_to_int32(wx * kHoldAlong[h])));
-    object->ref_z = wrap_add(origin_z, trunc_to_int32(32 * kHoldUp[h]));
-  }
-}
 
 void build_text(const TextBuildSettings& s, ModelInterface* model, const UiTable& ui) noexcept {
   int32_t v0 = vertex_count(model);

@@ -49,8 +49,6 @@ static_assert(sizeof(TextBuildSettings) == 0xF0, "TextBuildSettings is 0xED byte
 // Derived sizes in model units (1/32 font unit, 32000 to the em).
 // Thickness g: extrusion_width 100 gives one em; 0 (or less) gives 0.
 int32_t text_thickness(const TextBuildSettings& settings);
-// Bevel size handed to the host: bevel_depth 100 gives one twentieth of an em.
-double text_bevel_size(const TextBuildSettings& settings);
 
 // The whole build, into `model`, with the owner window's boxes ("Out of memory", "Font
 // corrupt", caption "QEL") shown through `ui`. The glyphs are read with the font reader as
@@ -66,15 +64,6 @@ void build_text(const TextBuildSettings& settings, ModelInterface* model, const 
 void select_vertices(ModelInterface* model, int32_t from, int32_t to);
 void deselect_vertices(ModelInterface* model, int32_t from, int32_t to);
 
-// Sets the reference point of `object` from the settings' hold point, for a glyph whose
-// advance (wx, wy) the cursor has already moved past: X = cursor X - g/2; Y and Z the hold
-// point of the glyph, moved on by one advance when `follow` (the follow point object).
-void place_reference_point(ModelObject* object, const ModelInterface* model, const TextBuildSettings& settings,
-                           int32_t wx, int32_t wy, bool follow);
-
-// The jitter generator's 32-bit state: 1 when the library is loaded, never reseeded by a
-// build. Exposed so that a test can start from the state a fresh load has.
-uint32_t text_jitter_state();
+// Sets the jitter generator's 32-bit state (1 when the library is loaded, never reseeded by
+// a build), so that a test can start from the state a fresh load has.
 void set_text_jitter_state(uint32_t state);
-// Steps the generator and answers the next offset, -2..1.
-int32_t next_text_jitter();
