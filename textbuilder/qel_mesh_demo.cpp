@@ -17,6 +17,7 @@
 #include "mesh/mesh_export.h"
 #include "mesh/mesh_model.h"
 #include "mesh/mesh_render.h"
+#include "mesh/mesh_text.h"
 #include "textbuilder/demo_settings.h"
 #include "textbuilder/font_reader.h"
 #include "textbuilder/model_dump.h"
@@ -119,7 +120,7 @@ int export_dump(const char* dump, const char* obj, const char* png) {
       std::memset(&o, 0, sizeof o);
       char name[64] = {};
       if (std::fscanf(in, "%63s %d %d %d", name, &o.ref_x, &o.ref_y, &o.ref_z) != 4) break;
-      std::snprintf(o.name, sizeof o.name, "%s", name);
+      std::snprintf(o.name, sizeof o.name, "%.*s", int(sizeof o.name - 1), name);
       // A follow point hangs under the letter made just before it; letters under the root.
       ModelObject* parent = std::strcmp(name, "F.Pt.") == 0 ? &m.objects.back() : &m.objects.front();
       m.objects.push_back(o);
@@ -150,11 +151,7 @@ int export_dump(const char* dump, const char* obj, const char* png) {
   m.vertex_array = m.vertices.data();
   m.face_count = int32_t(m.faces.size());
   m.face_array = m.faces.data();
-  const TextBuildSettings s = demo_settings("", " ");
-  MeshColourNames names;
-  std::memcpy(names.face, s.face_color, 3);
-  std::memcpy(names.side, s.side_color, 3);
-  std::memcpy(names.bevel, s.bevel_color, 3);
+  const MeshColourNames names = mesh_colour_names(demo_settings("", " "));
   std::string error;
   if (!mesh_export(m, obj, &names, &error) || !mesh_render_png(m, png, 800, 450, &error)) {
     std::fprintf(stderr, "qel_mesh_demo: %s\n", error.c_str());
